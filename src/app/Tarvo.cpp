@@ -1,0 +1,28 @@
+// Program entry: the title, the five windows in their fixed order, the message loop, shutdown.
+#include <windows.h>
+
+#include "framework/Application.h"
+#include "ui/About.h"
+#include "ui/Accelerator.h"
+#include "ui/Main.h"
+#include "ui/Option.h"
+#include "ui/Recorder.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    fw::TApplication app;
+    try {
+        fw::Application->Initialize();
+        fw::Application->SetTitle("Tarvo2000");
+        fw::Application->CreateForm(FormMain);
+        fw::Application->CreateForm(FormRecorder);
+        fw::Application->CreateForm(FormAccelerator);
+        fw::Application->CreateForm(AboutBox);
+        fw::Application->CreateForm(FormOption);
+        fw::Application->Run();
+    } catch (...) {
+        fw::Application->HandleException(nullptr);
+    }
+    // Windows first, then their components, the last created first.
+    fw::Application->DestroyForms();
+    return 0;
+}

@@ -1,0 +1,24 @@
+#include "app/Text.h"
+
+namespace {
+
+bool IsControlOrBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+} // namespace
+
+std::string UpperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return result;
+}
+
+std::string TrimControl(std::string_view text) {
+    std::string_view::size_type first = 0;
+    std::string_view::size_type last = text.size();
+    while (first < last && IsControlOrBlank(text[first])) ++first;
+    while (last > first && IsControlOrBlank(text[last - 1])) --last;
+    return std::string(text.substr(first, last - first));
+}

@@ -1,0 +1,205 @@
+#include "framework/Application.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <stdexcept>
+
+#include "framework/Form.h"
+#include "framework/WinText.h"
+
+namespace fw {
+
+TApplication* Application = nullptr;
+
+TApplication::TApplication() : TComponent(nullptr) { Application = this; }
+
+TApplication::~TApplication() {
+    DestroyForms();
+    if (FHandle) ::DestroyWindow(FHandle);
+    if (Application == this) Application = nullptr;
+}
+
+std::string TitleFromModulePath(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("\\/") == std::string::npos
+                                       ? 0
+                                       : path.find_last_of("\\/") + 1);
+    name = name.substr(0, name.find('.'));
+    if (name.size() > 1) {
+        std::string rest = name.substr(1);
+        ::CharLowerBuffA(rest.data(), static_cast<DWORD>(rest.size()));
+        name = name.substr(0, 1) + rest;
+    }
+    return name;
+}
+
+void TApplication::Initialize() {
+    if (FHandle) return;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                              ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    TWindowParams p;
+    p.Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+    p.Caption = TitleFromModulePath(ModuleFileName());
+    p.Icon = ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON");
+    // A zero-size window in the middle of the screen: it only carries the taskbar button.
+    p.X = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+    p.Y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+    p.Width = 0;
+    p.Height = 0;
+    FHandle = CreateBoundWindow(p, this);
+    if (!FHandle) throw std::runtime_error("Error creating the application window");
+}
+
+std::string TApplication::Title() const { return FHandle ? WindowText(FHandle) : std::string(); }
+
+void TApplication::SetTitle(const std::string& value) {
+    if (FHandle) ::SetWindowTextA(FHandle, value.c_str());
+}
+
+void TApplication::Run() {
+    if (FMainForm && FShowMainForm) FMainForm->Show();
+    while (!FTerminated) HandleMessage();
+}
+
+void TApplication::Terminate() { ::PostQuitMessage(0); }
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return true;
+    }
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
+        HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+        if (auto* form = dynamic_cast<TForm*>(TargetOf(root))) {
+            bool handled = false;
+            GuardedCall([&] {
+                handled = form->PreProcessMessage(msg);
+                return LRESULT{0};
+            });
+            if (handled) return true;
+        }
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1) return;
+    if (got == 0) {
+        FTerminated = true;
+        return;
+    }
+    ProcessMessage(msg);
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (!FTerminated && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+}
+
+void TApplication::Minimize() {
+    if (FHandle && !::IsIconic(FHandle)) ::ShowWindow(FHandle, SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+    if (FHandle && ::IsIconic(FHandle)) ::ShowWindow(FHandle, SW_RESTORE);
+}
+
+namespace {
+
+struct TEnumState {
+    HWND Except;
+    std::vector<HWND> Disabled;
+};
+
+BOOL CALLBACK DisableProc(HWND hwnd, LPARAM lParam) {
+    auto* state = reinterpret_cast<TEnumState*>(lParam);
+    if (hwnd != state->Except && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+        state->Disabled.push_back(hwnd);
+        ::EnableWindow(hwnd, FALSE);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TApplication::DisableTaskWindows(HWND except) {
+    TEnumState state{except, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), DisableProc, reinterpret_cast<LPARAM>(&state));
+    return state.Disabled;
+}
+
+void TApplication::EnableTaskWindows(const std::vector<HWND>& windows) {
+    for (HWND h : windows)
+        if (::IsWindow(h)) ::EnableWindow(h, TRUE);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+    HWND owner = ::GetActiveWindow();
+    if (!owner || !::IsWindowVisible(owner)) owner = FHandle;
+    std::vector<HWND> disabled = DisableTaskWindows(nullptr);
+    int result = ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    EnableTaskWindows(disabled);
+    return result;
+}
+
+void TApplication::HandleException(TObject* Sender) {
+    (void)Sender;
+    std::string message = "Unknown error";
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+    }
+    if (OnException) {
+        OnException(Sender, message);
+        return;
+    }
+    if (FHandlingException) return;  // never stack error boxes from inside one
+    FHandlingException = true;
+    ::MessageBoxA(FHandle, message.c_str(), Title().c_str(), MB_OK | MB_ICONSTOP);
+    FHandlingException = false;
+}
+
+void TApplication::DestroyForms() {
+    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) {
+        TForm* form = *it;
+        form->DestroyHandle();
+        delete form;
+    }
+    FForms.clear();
+    FMainForm = nullptr;
+}
+
+LRESULT TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CLOSE:
+        if (FMainForm) FMainForm->Close();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_RESTORE && FMainForm && !FMainForm->Visible()) {
+            LRESULT r = ::DefWindowProcA(hwnd, msg, wParam, lParam);
+            FMainForm->Show();
+            return r;
+        }
+        break;
+    case WM_ACTIVATE:
+        // Activation of the taskbar button goes on to the main window.
+        if (LOWORD(wParam) != WA_INACTIVE && FMainForm && FMainForm->Visible() &&
+            ::IsWindowEnabled(FMainForm->Handle()))
+            ::SetFocus(FMainForm->Handle());
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace fw

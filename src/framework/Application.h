@@ -1,0 +1,85 @@
+// The application object: the application window, the forms, the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Component.h"
+#include "framework/Window.h"
+
+namespace fw {
+
+class TForm;
+
+class TApplication : public TComponent, public TWndTarget {
+public:
+    TApplication();
+    ~TApplication() override;
+    std::string ClassName() const override { return "TApplication"; }
+
+    // Creates the application window, titled after the executable file.
+    void Initialize();
+    HWND Handle() const { return FHandle; }
+    std::string Title() const;
+    void SetTitle(const std::string& value);
+
+    // Constructs a form, sets the caller's reference, then builds it.
+    template <class T>
+    void CreateForm(T*& reference) {
+        auto* form = new T(this);
+        reference = form;
+        FForms.push_back(form);
+        if (!FMainForm) FMainForm = form;
+        form->Initialize();
+    }
+    TForm* MainForm() const { return FMainForm; }
+
+    bool ShowMainForm() const { return FShowMainForm; }
+    void SetShowMainForm(bool value) { FShowMainForm = value; }
+
+    void Run();
+    // Asks the message loop to end; the request is queued, not acted on at once.
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+    // Takes and dispatches one message, waiting for it when the queue is empty.
+    void HandleMessage();
+    void ProcessMessages();
+    void Minimize();
+    void Restore();
+
+    // A modal message box over the program's windows; returns the button pressed.
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    // Shows the exception being handled in the standard error box, or hands its
+    // message to OnException when that is assigned.
+    void HandleException(TObject* Sender);
+    std::function<void(TObject* Sender, const std::string& Message)> OnException;
+    // Destroys the forms: windows first, then the components, the last created first.
+    void DestroyForms();
+
+    std::vector<HWND> DisableTaskWindows(HWND except);
+    void EnableTaskWindows(const std::vector<HWND>& windows);
+
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool ProcessMessage(MSG& msg);
+
+    HWND FHandle = nullptr;
+    TForm* FMainForm = nullptr;
+    std::vector<TForm*> FForms;
+    bool FShowMainForm = true;
+    bool FTerminated = false;
+    bool FHandlingException = false;
+};
+
+// The one application object of the process.
+extern TApplication* Application;
+
+// The title an application takes from its executable: the file name up to its first
+// dot, lower case after the first character.
+std::string TitleFromModulePath(const std::string& path);
+
+}  // namespace fw

@@ -1,0 +1,145 @@
+// Windowed controls: a component that owns one system window inside a parent control.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Component.h"
+#include "framework/Events.h"
+#include "framework/Window.h"
+
+namespace fw {
+
+class TForm;
+
+enum class TAlign { alNone, alClient };
+
+// Bounds are design pixels at 96 DPI; the window gets them scaled to its own DPI.
+struct TBounds {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+
+class TWinControl : public TComponent, public TWndTarget {
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+    std::string ClassName() const override { return "TWinControl"; }
+
+    TWinControl* Parent() const { return FParent; }
+    void SetParent(TWinControl* value);
+    TForm* ParentForm();
+
+    HWND Handle();  // creates the window when it does not exist yet
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    void HandleNeeded() { Handle(); }
+    void DestroyHandle();
+
+    const TBounds& Bounds() const { return FBounds; }
+    void SetBounds(int left, int top, int width, int height);
+    int Left() const { return FBounds.Left; }
+    int Top() const { return FBounds.Top; }
+    int Width() const { return FBounds.Width; }
+    int Height() const { return FBounds.Height; }
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign value);
+
+    bool Visible() const { return FVisible; }
+    virtual void SetVisible(bool value);
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool value);
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool value) { FTabStop = value; }
+
+    void SetFocus();
+    bool Focused() const;
+
+    const std::vector<TWinControl*>& Controls() const { return FControls; }
+
+    // Reflected from the parent window.
+    virtual void CNCommand(WORD code) { (void)code; }
+    virtual LRESULT CNNotify(NMHDR* header) { (void)header; return 0; }
+
+    // Own-class windows (forms, panels) are served here.
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    struct TCreateParams {
+        const char* WinClassName = nullptr;  // a system class, or nullptr for the framework's own
+        DWORD Style = WS_CHILD | WS_CLIPSIBLINGS;
+        DWORD ExStyle = 0;
+        HWND Parent = nullptr;
+        int X = 0, Y = 0, Width = 0, Height = 0;
+    };
+    virtual void CreateParams(TCreateParams& params);
+    // Runs once the window exists: apply the state kept while it did not.
+    virtual void CreateWnd();
+    // Messages of system-class controls pass here before the control's own procedure.
+    virtual LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // Scaled rectangle of the design bounds, within the parent.
+    RECT ScaledBounds();
+    void ApplyFont();
+    void Realign();
+    void WindowDestroyed();
+    // Records visibility that the window already has.
+    void SetVisibleFlag(bool value) { FVisible = value; }
+
+    HWND FHandle = nullptr;
+    std::string FCaption;
+
+private:
+    class THook : public TWindowHook {
+    public:
+        explicit THook(TWinControl* owner) : FOwner(owner) {}
+        LRESULT Previous(HWND h, UINT m, WPARAM w, LPARAM l) { return CallPrevious(h, m, w, l); }
+    protected:
+        LRESULT HookProc(HWND h, UINT m, WPARAM w, LPARAM l) override;
+    private:
+        TWinControl* FOwner;
+    };
+    friend class THook;
+
+    TWinControl* FParent = nullptr;
+    std::vector<TWinControl*> FControls;
+    TBounds FBounds;
+    TAlign FAlign = TAlign::alNone;
+    bool FVisible = true;
+    bool FEnabled = true;
+    bool FTabStop = false;
+    bool FSystemClass = false;
+    THook FHook{this};
+};
+
+// Modal results.
+constexpr int mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrYes = IDYES, mrNo = IDNO;
+
+class TButton : public TWinControl {
+public:
+    explicit TButton(TComponent* AOwner);
+    std::string ClassName() const override { return "TButton"; }
+    bool Default() const { return FDefault; }
+    void SetDefault(bool value);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool value) { FCancel = value; }
+    int ModalResult() const { return FModalResult; }
+    void SetModalResult(int value) { FModalResult = value; }
+    TNotifyEvent OnClick;
+
+    void Click();
+    void CNCommand(WORD code) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    bool FDefault = false;
+    bool FCancel = false;
+    int FModalResult = mrNone;
+};
+
+}  // namespace fw

@@ -1,0 +1,93 @@
+// Top-level windows built from their description, shown modelessly or modally.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Handles.h"
+
+namespace fw {
+
+enum class TPosition { poDesigned, poScreenCenter, poMainFormCenter };
+enum class TFormBorderStyle { bsSizeable, bsDialog, bsNone };
+
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* AOwner);
+    ~TForm() override;
+    std::string ClassName() const override { return "TForm"; }
+
+    // Builds the description, then Loaded on every component, then OnCreate.
+    // Called once by TApplication::CreateForm, after the form's reference is set.
+    void Initialize();
+
+    void Show();
+    void Hide();
+    void SetVisible(bool value) override;
+    int ShowModal();
+    void Close();
+    bool CloseQuery();
+    bool Modal() const { return FModal; }
+    int ModalResult() const { return FModalResult; }
+    void SetModalResult(int value) { FModalResult = value; }
+
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition value) { FPosition = value; }
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
+    bool KeyPreview() const { return FKeyPreview; }
+    void SetKeyPreview(bool value) { FKeyPreview = value; }
+    bool StayOnTop() const { return FStayOnTop; }
+    void SetStayOnTop(bool value) { FStayOnTop = value; }
+    void SetClientSize(int width, int height);
+    void SetIcon(HICON icon) { FIcon = icon; }
+    void SetColor(COLORREF color);
+
+    // The window's rectangle in screen pixels.
+    RECT BoundsRect();
+    void SetBoundsRect(const RECT& r);
+
+    HFONT FontHandle();
+    // The control that holds the focus while the form is active.
+    TWinControl* ActiveControl() const;
+
+    // Keys seen before the focused control: key preview, Tab, Enter and Esc.
+    bool PreProcessMessage(MSG& msg);
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDestroy;
+    TCloseQueryEvent OnCloseQuery;
+    TCloseEvent OnClose;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+
+protected:
+    // The form's stored description: components and controls in their stored order.
+    virtual void ReadDescription() {}
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    virtual void DoShow() { Fire(OnShow, this); }
+    virtual void DoHide() { Fire(OnHide, this); }
+
+private:
+    void PlaceWindow();
+    TButton* FindButton(bool isDefault);
+
+    TPosition FPosition = TPosition::poDesigned;
+    TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSizeable;
+    bool FKeyPreview = false;
+    bool FStayOnTop = false;
+    bool FModal = false;
+    bool FClientSized = false;
+    int FModalResult = mrNone;
+    HICON FIcon = nullptr;
+    HWND FLastFocus = nullptr;
+    THFont FFont;
+    UINT FFontDpi = 0;
+    COLORREF FColor = CLR_INVALID;
+    THBrush FBrush;
+};
+
+}  // namespace fw

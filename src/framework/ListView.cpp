@@ -1,0 +1,272 @@
+#include "framework/ListView.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace fw {
+
+TImageList::TImageList(TComponent* AOwner, int width, int height)
+    : TComponent(AOwner), FWidth(width), FHeight(height) {
+    Resize(width, height);
+}
+
+void TImageList::Resize(int width, int height) {
+    FWidth = width;
+    FHeight = height;
+    FList.Reset(::ImageList_Create(width, height, ILC_COLOR32, 2, 2));
+}
+
+int TImageList::Count() const { return FList ? ::ImageList_GetImageCount(FList.Get()) : 0; }
+
+int TImageList::AddBitmap(HBITMAP bitmap) { return ::ImageList_Add(FList.Get(), bitmap, nullptr); }
+
+TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) { SetTabStop(true); }
+
+void TListView::AddColumn(const std::string& caption, int width) {
+    FColumns.push_back({caption, width});
+    if (!HandleAllocated()) return;
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = const_cast<char*>(FColumns.back().Caption.c_str());
+    col.cx = ScaleForWindow(FHandle, width);
+    col.iSubItem = static_cast<int>(FColumns.size()) - 1;
+    ::SendMessageA(FHandle, LVM_INSERTCOLUMNA, FColumns.size() - 1, reinterpret_cast<LPARAM>(&col));
+}
+
+void TListView::SetStateImages(TImageList* images) {
+    FStateImages = images;
+    if (HandleAllocated())
+        ::SendMessageA(FHandle, LVM_SETIMAGELIST, LVSIL_STATE,
+                       reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
+}
+
+void TListView::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.WinClassName = WC_LISTVIEWA;
+    params.Style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
+    if (!FReadOnly) params.Style |= LVS_EDITLABELS;
+    if (FBorder) params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListView::CreateWnd() {
+    TWinControl::CreateWnd();
+    DWORD ex = LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
+    if (FRowSelect) ex |= LVS_EX_FULLROWSELECT;
+    ::SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    std::vector<TListColumn> columns;
+    columns.swap(FColumns);
+    for (const TListColumn& c : columns) AddColumn(c.Caption, c.Width);
+    SetStateImages(FStateImages);
+    for (int i = 0; i < Count(); ++i) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = LPSTR_TEXTCALLBACKA;
+        ::SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        ApplyRowState(i);
+    }
+    CreateTooltip();
+}
+
+void TListView::CreateTooltip() {
+    if (FHint.empty() || FTooltip) return;
+    FTooltip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, FHandle,
+                                 nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!FTooltip) return;
+    TTTOOLINFOA ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = FHandle;
+    ti.uId = reinterpret_cast<UINT_PTR>(FHandle);
+    ti.lpszText = const_cast<char*>(FHint.c_str());
+    ::SendMessageA(FTooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+int TListView::Insert(int index) {
+    index = std::clamp(index, 0, Count());
+    FRows.insert(FRows.begin() + index, TRowData{});
+    if (HandleAllocated()) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        item.pszText = LPSTR_TEXTCALLBACKA;
+        int got = static_cast<int>(::SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (got != index) {
+            FRows.erase(FRows.begin() + index);
+            throw std::runtime_error("List index out of bounds");
+        }
+    }
+    return index;
+}
+
+void TListView::Delete(int index) {
+    (void)Row(index);
+    FRows.erase(FRows.begin() + index);
+    if (HandleAllocated()) ::SendMessageA(FHandle, LVM_DELETEITEM, index, 0);
+}
+
+void TListView::Redraw(int index) {
+    if (HandleAllocated()) ::SendMessageA(FHandle, LVM_UPDATE, index, 0);
+}
+
+void TListView::SetItemCaption(int index, const std::string& text) {
+    (void)Row(index);
+    FRows[index].Caption = text;
+    Redraw(index);
+}
+
+void TListView::SetSubItems(int index, std::vector<std::string> texts) {
+    (void)Row(index);
+    FRows[index].SubItems = std::move(texts);
+    Redraw(index);
+}
+
+void TListView::AddSubItem(int index, const std::string& text) {
+    (void)Row(index);
+    FRows[index].SubItems.push_back(text);
+    Redraw(index);
+}
+
+void TListView::ApplyRowState(int index) {
+    if (!HandleAllocated()) return;
+    const TRowData& r = Row(index);
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(r.StateIndex >= 0 ? r.StateIndex + 1 : 0);
+    ::SendMessageA(FHandle, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
+}
+
+void TListView::SetStateIndex(int index, int value) {
+    (void)Row(index);
+    FRows[index].StateIndex = value;
+    ApplyRowState(index);
+}
+
+void TListView::ExchangeRows(int i, int j) {
+    (void)Row(i);
+    (void)Row(j);
+    std::swap(FRows[i], FRows[j]);
+    ApplyRowState(i);
+    ApplyRowState(j);
+    Redraw(i);
+    Redraw(j);
+}
+
+int TListView::Selected() const {
+    if (!HandleAllocated()) return -1;
+    return static_cast<int>(::SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void TListView::SetSelected(int index) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = 0;
+    ::SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    if (index < 0) return;
+    item.state = LVIS_SELECTED;
+    ::SendMessageA(FHandle, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
+}
+
+int TListView::ItemFocused() const {
+    if (!HandleAllocated()) return -1;
+    return static_cast<int>(::SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void TListView::SetItemFocused(int index) {
+    LVITEMA item{};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    ::SendMessageA(Handle(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
+}
+
+RECT TListView::ItemRect(int index) const {
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    if (HandleAllocated()) ::SendMessageA(FHandle, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+LRESULT TListView::CNNotify(NMHDR* header) {
+    switch (header->code) {
+    case LVN_GETDISPINFOA: {
+        auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+        LVITEMA& item = info->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iItem >= 0 &&
+            item.iItem < Count()) {
+            const TRowData& r = Row(item.iItem);
+            const std::string* text = nullptr;
+            if (item.iSubItem == 0)
+                text = &r.Caption;
+            else if (static_cast<size_t>(item.iSubItem) <= r.SubItems.size())
+                text = &r.SubItems[static_cast<size_t>(item.iSubItem) - 1];
+            // Display only: a long text is cut to what the control shows.
+            lstrcpynA(item.pszText, text ? text->c_str() : "", item.cchTextMax);
+        }
+        return 0;
+    }
+    case LVN_COLUMNCLICK:
+        if (OnColumnClick) OnColumnClick(this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+        return 0;
+    case NM_DBLCLK:
+        Fire(OnDblClick, this);
+        return 0;
+    case LVN_ITEMCHANGED: {
+        auto* nm = reinterpret_cast<NMLISTVIEW*>(header);
+        if ((nm->uChanged & LVIF_STATE) && ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED) && OnSelectItem)
+            OnSelectItem(this, nm->iItem, (nm->uNewState & LVIS_SELECTED) != 0);
+        return 0;
+    }
+    case LVN_BEGINLABELEDITA:
+        return FReadOnly ? TRUE : FALSE;
+    default:
+        return 0;
+    }
+}
+
+LRESULT TListView::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_KEYDOWN:
+        if (OnKeyDown) {
+            auto key = static_cast<std::uint16_t>(wParam);
+            TShiftState shift = 0;
+            if (::GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+            if (::GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+            OnKeyDown(this, key, shift);
+            if (key == 0) return 0;
+            wParam = key;
+        }
+        break;
+    case WM_CHAR:
+        if (OnKeyPress) {
+            char ch = static_cast<char>(wParam);
+            OnKeyPress(this, ch);
+            if (ch == 0) return 0;
+        }
+        break;
+    case WM_CONTEXTMENU:
+        if (OnContextPopup) {
+            POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (lParam == -1) {  // keyboard: below the focused row, or the list's corner
+                RECT r = ItemRect(std::max(ItemFocused(), 0));
+                p = {r.left + 8, r.bottom};
+                ::ClientToScreen(hwnd, &p);
+            }
+            OnContextPopup(this, p);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        if (FTooltip) {
+            ::DestroyWindow(FTooltip);
+            FTooltip = nullptr;
+        }
+        break;
+    default:
+        break;
+    }
+    return TWinControl::ControlProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace fw

@@ -1,0 +1,37 @@
+#include "framework/WinText.h"
+
+namespace fw {
+
+std::string WindowText(HWND hwnd) {
+    int length = ::GetWindowTextLengthA(hwnd);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int got = ::GetWindowTextA(hwnd, text.data(), length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+std::string ModuleFileName(HMODULE module) {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD got = ::GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        if (got == 0) return {};
+        if (got < path.size()) {
+            path.resize(got);
+            return path;
+        }
+        path.resize(path.size() * 2);  // truncated: try a larger buffer
+    }
+}
+
+std::string SystemErrorText(DWORD code) {
+    char* buffer = nullptr;
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                   FORMAT_MESSAGE_IGNORE_INSERTS,
+                               nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    std::string text = n && buffer ? std::string(buffer, n) : std::string();
+    if (buffer) ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+    return text;
+}
+
+}  // namespace fw

@@ -1,0 +1,15 @@
+// Text from the system, in buffers sized to fit whatever the user stored.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+std::string WindowText(HWND hwnd);
+std::string ModuleFileName(HMODULE module = nullptr);
+// The message text of a system error code.
+std::string SystemErrorText(DWORD code);
+
+}  // namespace fw

@@ -1,0 +1,119 @@
+// The program's life seen from outside: its windows, the close rule, its version record.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "Driver.h"
+
+using e2e::TTarvo;
+using e2e::WaitFor;
+
+namespace {
+
+bool Visible(HWND h) { return h && ::IsWindowVisible(h); }
+
+}  // namespace
+
+TEST(Lifecycle, StartsWithTheApplicationWindowAndTheFiveWindows) {
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.Running());
+    HWND app = tarvo.ApplicationWindow();
+    ASSERT_NE(app, nullptr);
+    // The application window is a zero-size top-level window that owns the others.
+    RECT r{};
+    ::GetWindowRect(app, &r);
+    EXPECT_EQ(r.right - r.left, 0);
+    EXPECT_EQ(r.bottom - r.top, 0);
+    for (const char* caption : {"Tarvo2000 Version 1.2", "Key Recorder", "Accelerator Properties",
+                                "About Tarvo2000", "Tarvo2000 Options"}) {
+        HWND h = tarvo.WindowTitled(caption);
+        ASSERT_NE(h, nullptr) << caption;
+        EXPECT_EQ(::GetWindow(h, GW_OWNER), app) << caption;
+    }
+    // Exactly one window of each: nothing was created twice.
+    EXPECT_EQ(tarvo.WindowsTitled("Tarvo2000").size(), 1u);
+    EXPECT_EQ(tarvo.WindowsTitled("Key Recorder").size(), 1u);
+    EXPECT_FALSE(Visible(tarvo.WindowTitled("Key Recorder")));
+    EXPECT_FALSE(Visible(tarvo.WindowTitled("Accelerator Properties")));
+}
+
+TEST(Lifecycle, CloseHidesAVisibleMainWindowAndEndsAHiddenOne) {
+    TTarvo tarvo;
+    tarvo.Start();
+    HWND main = tarvo.MainWindow();
+    ASSERT_NE(main, nullptr);
+    if (!Visible(main)) ::ShowWindow(main, SW_SHOW);
+    ASSERT_TRUE(WaitFor([&] { return Visible(main); }));
+
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
+    // Still running: the close only hid the window.
+    EXPECT_FALSE(tarvo.WaitForExit(1500));
+
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(tarvo.WaitForExit(10000));
+    EXPECT_EQ(tarvo.ExitCode(), 0u);
+}
+
+TEST(Lifecycle, EndSessionQueryIsRefusedOnceWhileVisibleThenGranted) {
+    TTarvo tarvo;
+    tarvo.Start();
+    HWND main = tarvo.MainWindow();
+    ASSERT_NE(main, nullptr);
+    if (!Visible(main)) ::ShowWindow(main, SW_SHOW);
+    ASSERT_TRUE(WaitFor([&] { return Visible(main); }));
+    DWORD_PTR answer = 99;
+    ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(answer, 0u);
+    EXPECT_FALSE(Visible(main));
+    ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(answer, 1u);
+    EXPECT_TRUE(tarvo.Running());
+}
+
+namespace {
+
+std::string VersionValue(const std::vector<char>& block, const std::string& key) {
+    void* value = nullptr;
+    UINT length = 0;
+    std::string path = "\\StringFileInfo\\040904E4\\" + key;
+    if (!::VerQueryValueA(block.data(), path.c_str(), &value, &length) || !value) return "<missing>";
+    return static_cast<const char*>(value);
+}
+
+}  // namespace
+
+TEST(VersionRecord, CarriesTheProductsVersionInUsEnglishWithCodePage1252) {
+    std::string path = e2e::TarvoPath();
+    DWORD dummy = 0;
+    DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &dummy);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(::GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+
+    EXPECT_EQ(VersionValue(block, "FileVersion"), "1.2.0.181");
+    EXPECT_EQ(VersionValue(block, "ProductVersion"), "1.2");
+    EXPECT_EQ(VersionValue(block, "ProductName"), "Tarvo2000");
+    EXPECT_EQ(VersionValue(block, "CompanyName"), "Morvane");
+    EXPECT_EQ(VersionValue(block, "OriginalFilename"), "Tarvo.exe");
+
+    struct TTranslation {
+        WORD Language, CodePage;
+    };
+    TTranslation* t = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                                 reinterpret_cast<void**>(&t), &length));
+    ASSERT_GE(length, sizeof(TTranslation));
+    EXPECT_EQ(t->Language, 0x0409);
+    EXPECT_EQ(t->CodePage, 0x04E4);
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x000000B5u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+}

@@ -1,0 +1,226 @@
+// Forms against the real window system: close rules, modal loops and the exception boundary.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/WinText.h"
+
+using namespace fw;
+
+namespace {
+
+class TTestForm : public TForm {
+public:
+    using TForm::TForm;
+    TButton* OkButton = nullptr;
+    TButton* CancelButton = nullptr;
+
+protected:
+    void ReadDescription() override {
+        SetCaption("Test form");
+        SetBounds(10, 10, 300, 200);
+        OkButton = new TButton(this);
+        OkButton->SetParent(this);
+        OkButton->SetCaption("OK");
+        OkButton->SetBounds(10, 10, 75, 25);
+        OkButton->SetDefault(true);
+        OkButton->SetModalResult(mrOk);
+        CancelButton = new TButton(this);
+        CancelButton->SetParent(this);
+        CancelButton->SetCaption("Cancel");
+        CancelButton->SetBounds(100, 10, 75, 25);
+        CancelButton->SetCancel(true);
+        CancelButton->SetModalResult(mrCancel);
+    }
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = new TApplication();
+        app->Initialize();
+        app->OnException = [this](TObject*, const std::string& m) { errors.push_back(m); };
+    }
+    void TearDown() override { delete app; }
+
+    // Posts a message that runs a function from inside whatever loop is dispatching.
+    static void PostCall(HWND target, std::function<void()>* fn) {
+        ::PostMessageA(target, WM_APP + 7, 0, reinterpret_cast<LPARAM>(fn));
+    }
+
+    TApplication* app = nullptr;
+    std::vector<std::string> errors;
+};
+
+// A window that runs posted calls, so tests can act from inside a modal loop.
+class TCallWindow : public TWndTarget {
+public:
+    TCallWindow() { Handle = AllocateHWnd(this); }
+    ~TCallWindow() override { ::DestroyWindow(Handle); }
+    LRESULT WndProc(HWND h, UINT m, WPARAM w, LPARAM l) override {
+        if (m == WM_APP + 7) {
+            (*reinterpret_cast<std::function<void()>*>(l))();
+            return 0;
+        }
+        if (m == WM_APP + 8) throw std::runtime_error("handler failed");
+        return ::DefWindowProcA(h, m, w, l);
+    }
+    HWND Handle;
+};
+
+}  // namespace
+
+TEST_F(FormTest, ApplicationTitleAndFormsAreOwnedByTheApplicationWindow) {
+    EXPECT_EQ(app->Title(), "win_tests");  // derived from win_tests.exe
+    app->SetTitle("Tarvo2000");
+    EXPECT_EQ(WindowText(app->Handle()), "Tarvo2000");
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    EXPECT_EQ(app->MainForm(), form);
+    EXPECT_EQ(::GetWindow(form->Handle(), GW_OWNER), app->Handle());
+    EXPECT_EQ(WindowText(form->Handle()), "Test form");
+    EXPECT_FALSE(::IsWindowVisible(form->Handle()));
+}
+
+TEST_F(FormTest, ShowAndHideRaiseTheirEventsOnce) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    int shows = 0, hides = 0;
+    form->OnShow = [&](TObject*) { ++shows; };
+    form->OnHide = [&](TObject*) { ++hides; };
+    form->Show();
+    form->Show();
+    EXPECT_TRUE(::IsWindowVisible(form->Handle()));
+    form->Hide();
+    form->Hide();
+    EXPECT_FALSE(::IsWindowVisible(form->Handle()));
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(hides, 1);
+    // A ShowWindow from outside the framework still counts as showing.
+    ::ShowWindow(form->Handle(), SW_SHOW);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(shows, 2);
+}
+
+TEST_F(FormTest, ClosingTheMainFormEndsTheLoopOnlyWhenAllowed) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    bool allow = false;
+    int queries = 0;
+    form->OnCloseQuery = [&](TObject*, bool& can) {
+        ++queries;
+        can = allow;
+    };
+    TCallWindow caller;
+    std::function<void()> closeRefused = [&] {
+        ::SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+        EXPECT_FALSE(app->Terminated());
+        allow = true;
+        ::PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    };
+    PostCall(caller.Handle, &closeRefused);
+    app->SetShowMainForm(false);
+    app->Run();
+    EXPECT_TRUE(app->Terminated());
+    EXPECT_EQ(queries, 2);
+}
+
+TEST_F(FormTest, ModalLoopKeepsDispatchingAndEndsByButtons) {
+    TTestForm* main = nullptr;
+    TTestForm* dialog = nullptr;
+    app->CreateForm(main);
+    app->CreateForm(dialog);
+    main->Show();
+    TCallWindow caller;
+    bool ranInside = false;
+    std::function<void()> inside = [&] {
+        ranInside = true;
+        EXPECT_TRUE(dialog->Modal());
+        EXPECT_FALSE(::IsWindowEnabled(main->Handle()));  // the rest is disabled meanwhile
+        dialog->OkButton->Click();
+    };
+    PostCall(caller.Handle, &inside);
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    EXPECT_TRUE(ranInside);
+    EXPECT_FALSE(dialog->Visible());
+    EXPECT_TRUE(::IsWindowEnabled(main->Handle()));
+
+    // Closing a modal form (close box) gives Cancel, and a refusing OnCloseQuery keeps it open.
+    int closes = 0;
+    dialog->OnCloseQuery = [&](TObject*, bool& can) { can = ++closes > 1; };
+    std::function<void()> closeTwice = [&] {
+        ::SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+        ::PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+    };
+    PostCall(caller.Handle, &closeTwice);
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_EQ(closes, 2);
+}
+
+TEST_F(FormTest, EnterPressesTheDefaultButtonAndEscTheCancelButton) {
+    TTestForm* main = nullptr;
+    TTestForm* dialog = nullptr;
+    app->CreateForm(main);
+    app->CreateForm(dialog);
+    TCallWindow caller;
+    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+        std::function<void()> press = [&] {
+            ::SetFocus(dialog->Handle());
+            ::PostMessageA(dialog->Handle(), WM_KEYDOWN, key, 0);
+        };
+        PostCall(caller.Handle, &press);
+        EXPECT_EQ(dialog->ShowModal(), key == VK_RETURN ? mrOk : mrCancel);
+    }
+}
+
+TEST_F(FormTest, KeyPreviewSeesKeysBeforeTheControlAndCanSwallowThem) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    form->SetKeyPreview(true);
+    form->Show();
+    std::vector<std::uint16_t> seen;
+    form->OnKeyDown = [&](TObject*, std::uint16_t& key, TShiftState) {
+        seen.push_back(key);
+        if (key == VK_ESCAPE) key = 0;  // swallowed: the cancel button never hears it
+    };
+    int cancels = 0;
+    form->CancelButton->OnClick = [&](TObject*) { ++cancels; };
+    ::PostMessageA(form->OkButton->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    ::PostMessageA(form->OkButton->Handle(), WM_KEYDOWN, VK_F5, 0);
+    app->ProcessMessages();
+    EXPECT_EQ(seen, (std::vector<std::uint16_t>{VK_ESCAPE, VK_F5}));
+    EXPECT_EQ(cancels, 0);
+}
+
+TEST_F(FormTest, AnExceptionInAHandlerReachesTheErrorReportAndNotTheCaller) {
+    TCallWindow caller;
+    // Thrown inside a window procedure: the boundary catches it.
+    LRESULT r = ::SendMessageA(caller.Handle, WM_APP + 8, 0, 0);
+    EXPECT_EQ(r, 0);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "handler failed");
+
+    // Thrown by a creation handler: reported, and the form is still created.
+    struct TFailing : TTestForm {
+        using TTestForm::TTestForm;
+        void ReadDescription() override {
+            TTestForm::ReadDescription();
+            OnCreate = [](TObject*) { throw std::runtime_error("start-up step failed"); };
+        }
+    };
+    TFailing* form = nullptr;
+    app->CreateForm(form);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1], "start-up step failed");
+    EXPECT_TRUE(::IsWindow(form->Handle()));
+}
+
+TEST(TitleFromModulePath, TakesTheFileNameUpToItsFirstDot) {
+    EXPECT_EQ(TitleFromModulePath("C:\\Program Files\\Tarvo\\TARVO.EXE"), "Tarvo");
+    EXPECT_EQ(TitleFromModulePath("C:\\x\\MyTool.Main.exe"), "Mytool");
+    EXPECT_EQ(TitleFromModulePath("tarvo.exe"), "tarvo");
+}
