@@ -48,6 +48,11 @@ wine_env_traps() {
     trap 'exit 129' HUP
 }
 
+# True while process $1 runs (an exited child stays a zombie until waited for).
+wine_env_alive() {
+    [[ -r "/proc/$1/status" ]] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null
+}
+
 # Start a private Xvfb on the first free display from :90 up and export DISPLAY.
 wine_env_start_x() {
     local n pid waited
@@ -57,7 +62,7 @@ wine_env_start_x() {
         Xvfb ":$n" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 9>&- &
         pid=$!
         for ((waited = 0; waited < 200; waited++)); do
-            if ! kill -0 "$pid" 2>/dev/null; then
+            if ! wine_env_alive "$pid"; then
                 break # another server took this number meanwhile: try the next
             fi
             if wine_env_display_ok ":$n"; then
