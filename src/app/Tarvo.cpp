@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "framework/Application.h"
+#include "launch/Launch.h"
 #include "ui/About.h"
 #include "ui/Accelerator.h"
 #include "ui/Main.h"
@@ -9,6 +10,8 @@
 #include "ui/Recorder.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // The shell's verbs expect their caller in a single-threaded apartment.
+    TShellApartment apartment;
     fw::TApplication app;
     try {
         fw::Application->Initialize();
@@ -24,5 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     // Windows first, then their components, the last created first.
     fw::Application->DestroyForms();
+    // Windows hidden by a binding never stay lost when the program ends.
+    ShowAllHiddenWindows();
     return 0;
 }

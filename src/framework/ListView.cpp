@@ -44,28 +44,23 @@ void TListView::SetStateImages(TImageList* images) {
 void TListView::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     params.WinClassName = WC_LISTVIEWA;
-    params.Style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
+    // Owner data: the control asks for what it shows, so adding a row costs it nothing.
+    params.Style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_OWNERDATA;
     if (!FReadOnly) params.Style |= LVS_EDITLABELS;
     if (FBorder) params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TListView::CreateWnd() {
     TWinControl::CreateWnd();
-    DWORD ex = LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
+    DWORD ex = LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP | LVS_EX_INFOTIP;
     if (FRowSelect) ex |= LVS_EX_FULLROWSELECT;
     ::SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
     std::vector<TListColumn> columns;
     columns.swap(FColumns);
     for (const TListColumn& c : columns) AddColumn(c.Caption, c.Width);
     SetStateImages(FStateImages);
-    for (int i = 0; i < Count(); ++i) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = i;
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        ::SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        ApplyRowState(i);
-    }
+    ::SendMessageA(FHandle, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+    ::SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count()), LVSICF_NOSCROLL);
     CreateTooltip();
 }
 
@@ -86,29 +81,65 @@ void TListView::CreateTooltip() {
 
 int TListView::Insert(int index) {
     index = std::clamp(index, 0, Count());
+    const int selected = Selected(), focused = ItemFocused();
     FRows.insert(FRows.begin() + index, TRowData{});
-    if (HandleAllocated()) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        int got = static_cast<int>(::SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (got != index) {
-            FRows.erase(FRows.begin() + index);
-            throw std::runtime_error("List index out of bounds");
-        }
-    }
+    auto moved = [index](int i) { return i < index ? i : i + 1; };
+    CountChanged(selected, moved(selected), focused, moved(focused));
     return index;
 }
 
 void TListView::Delete(int index) {
     (void)Row(index);
+    const int selected = Selected(), focused = ItemFocused();
     FRows.erase(FRows.begin() + index);
-    if (HandleAllocated()) ::SendMessageA(FHandle, LVM_DELETEITEM, index, 0);
+    auto moved = [index](int i) { return i < index ? i : (i == index ? -1 : i - 1); };
+    CountChanged(selected, moved(selected), focused, moved(focused));
+}
+
+void TListView::CountChanged(int selected, int newSelected, int focused, int newFocused) {
+    if (!HandleAllocated()) return;
+    if (FUpdateCount > 0 && selected == newSelected && focused == newFocused) {
+        FCountPending = true;  // told once, when the update ends
+        return;
+    }
+    FCountPending = false;
+    ::SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count()),
+                   LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    // The control keeps selection and focus by position: move them with their rows.
+    auto setState = [this](int row, UINT mask, UINT state) {
+        LVITEMA item{};
+        item.stateMask = mask;
+        item.state = state;
+        ::SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    };
+    if (selected != newSelected) {
+        if (selected >= 0 && selected < Count()) setState(selected, LVIS_SELECTED, 0);
+        if (newSelected >= 0) setState(newSelected, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (focused != newFocused) {
+        if (focused >= 0 && focused < Count()) setState(focused, LVIS_FOCUSED, 0);
+        if (newFocused >= 0) setState(newFocused, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    if (FUpdateCount == 0) ::InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TListView::Redraw(int index) {
-    if (HandleAllocated()) ::SendMessageA(FHandle, LVM_UPDATE, index, 0);
+    if (HandleAllocated() && FUpdateCount == 0)
+        ::SendMessageA(FHandle, LVM_REDRAWITEMS, index, index);
+}
+
+void TListView::BeginUpdate() {
+    if (FUpdateCount++ == 0 && HandleAllocated()) ::SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListView::EndUpdate() {
+    if (FUpdateCount == 0 || --FUpdateCount > 0 || !HandleAllocated()) return;
+    if (FCountPending) {
+        FCountPending = false;
+        ::SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count()), LVSICF_NOSCROLL);
+    }
+    ::SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TListView::SetItemCaption(int index, const std::string& text) {
@@ -129,14 +160,7 @@ void TListView::AddSubItem(int index, const std::string& text) {
     Redraw(index);
 }
 
-void TListView::ApplyRowState(int index) {
-    if (!HandleAllocated()) return;
-    const TRowData& r = Row(index);
-    LVITEMA item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(r.StateIndex >= 0 ? r.StateIndex + 1 : 0);
-    ::SendMessageA(FHandle, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
-}
+void TListView::ApplyRowState(int index) { Redraw(index); }
 
 void TListView::SetStateIndex(int index, int value) {
     (void)Row(index);
@@ -147,11 +171,36 @@ void TListView::SetStateIndex(int index, int value) {
 void TListView::ExchangeRows(int i, int j) {
     (void)Row(i);
     (void)Row(j);
-    std::swap(FRows[i], FRows[j]);
+    std::swap(FRows[i].Caption, FRows[j].Caption);
+    std::swap(FRows[i].SubItems, FRows[j].SubItems);
+    std::swap(FRows[i].StateIndex, FRows[j].StateIndex);
     ApplyRowState(i);
     ApplyRowState(j);
     Redraw(i);
     Redraw(j);
+}
+
+void TListView::ReorderRows(const std::vector<int>& from) {
+    const size_t n = from.size();
+    if (n > FRows.size()) throw std::out_of_range("List index out of bounds");
+    std::vector<TRowData> rows;
+    rows.reserve(n);
+    for (int i : from) rows.push_back(std::move(FRows.at(static_cast<size_t>(i))));
+    for (size_t p = 0; p < n; ++p) {
+        const bool stateChanged = FRows[p].StateIndex != rows[p].StateIndex;
+        FRows[p] = std::move(rows[p]);
+        if (stateChanged) ApplyRowState(static_cast<int>(p));
+    }
+    if (HandleAllocated() && n > 0 && FUpdateCount == 0)
+        ::SendMessageA(FHandle, LVM_REDRAWITEMS, 0, static_cast<LPARAM>(n - 1));
+}
+
+void TListView::SetRowMark(int index, bool marked, const std::string& hint) {
+    (void)Row(index);
+    if (FRows[index].Marked == marked && FRows[index].MarkHint == hint) return;
+    FRows[index].Marked = marked;
+    FRows[index].MarkHint = hint;
+    Redraw(index);
 }
 
 int TListView::Selected() const {
@@ -204,6 +253,12 @@ LRESULT TListView::CNNotify(NMHDR* header) {
             // Display only: a long text is cut to what the control shows.
             lstrcpynA(item.pszText, text ? text->c_str() : "", item.cchTextMax);
         }
+        if ((item.mask & LVIF_STATE) && item.iItem >= 0 && item.iItem < Count()) {
+            const int image = Row(item.iItem).StateIndex;
+            item.state = (item.state & ~LVIS_STATEIMAGEMASK) |
+                         INDEXTOSTATEIMAGEMASK(image >= 0 ? image + 1 : 0);
+            item.stateMask |= LVIS_STATEIMAGEMASK;
+        }
         return 0;
     }
     case LVN_COLUMNCLICK:
@@ -216,6 +271,21 @@ LRESULT TListView::CNNotify(NMHDR* header) {
         auto* nm = reinterpret_cast<NMLISTVIEW*>(header);
         if ((nm->uChanged & LVIF_STATE) && ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED) && OnSelectItem)
             OnSelectItem(this, nm->iItem, (nm->uNewState & LVIS_SELECTED) != 0);
+        return 0;
+    }
+    case NM_CUSTOMDRAW: {
+        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            const auto index = static_cast<int>(cd->nmcd.dwItemSpec);
+            if (index >= 0 && index < Count() && Row(index).Marked) cd->clrText = RGB(192, 0, 0);
+        }
+        return CDRF_DODEFAULT;
+    }
+    case LVN_GETINFOTIPA: {
+        auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(header);
+        if (tip->iItem >= 0 && tip->iItem < Count() && Row(tip->iItem).Marked && tip->cchTextMax > 0)
+            lstrcpynA(tip->pszText, Row(tip->iItem).MarkHint.c_str(), tip->cchTextMax);
         return 0;
     }
     case LVN_BEGINLABELEDITA:

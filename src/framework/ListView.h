@@ -50,6 +50,10 @@ public:
     void SetHint(const std::string& hint) { FHint = hint; }
     const std::string& Hint() const { return FHint; }
 
+    // Many changes in a row: the control neither draws nor lays out until the last EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+
     int Count() const { return static_cast<int>(FRows.size()); }
     // Inserts an empty row at index (Count() appends) and returns its index.
     int Insert(int index);
@@ -62,7 +66,13 @@ public:
     void AddSubItem(int index, const std::string& text);
     int StateIndex(int index) const { return Row(index).StateIndex; }
     void SetStateIndex(int index, int value);
-    // Exchanges everything a row shows with another row, leaving selection and focus alone.
+    // Puts rows 0..from.size()-1 in a new order: row p takes what row from[p] held, its mark
+    // included; selection and focus stay at their positions.
+    void ReorderRows(const std::vector<int>& from);
+    // A marked row is drawn in a warning colour and explains itself in a tip.
+    bool RowMarked(int index) const { return Row(index).Marked; }
+    void SetRowMark(int index, bool marked, const std::string& hint);
+    // Exchanges the texts and state images of two rows; selection, focus and marks stay.
     void ExchangeRows(int i, int j);
 
     int Selected() const;  // -1 when none
@@ -92,9 +102,12 @@ private:
         std::string Caption;
         std::vector<std::string> SubItems;
         int StateIndex = -1;
+        bool Marked = false;
+        std::string MarkHint;
     };
     const TRowData& Row(int index) const { return FRows.at(static_cast<size_t>(index)); }
     void ApplyRowState(int index);
+    void CountChanged(int selected, int newSelected, int focused, int newFocused);
     void Redraw(int index);
     void CreateTooltip();
 
@@ -106,6 +119,20 @@ private:
     bool FBorder = true;
     std::string FHint;
     HWND FTooltip = nullptr;
+    int FUpdateCount = 0;
+    bool FCountPending = false;
+};
+
+// Suspends a list's drawing for a scope.
+class TListUpdate {
+public:
+    explicit TListUpdate(TListView* list) : FList(list) { FList->BeginUpdate(); }
+    ~TListUpdate() { FList->EndUpdate(); }
+    TListUpdate(const TListUpdate&) = delete;
+    TListUpdate& operator=(const TListUpdate&) = delete;
+
+private:
+    TListView* FList;
 };
 
 }  // namespace fw

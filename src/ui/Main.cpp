@@ -1,5 +1,8 @@
 #include "ui/Main.h"
 
+#include "launch/Launch.h"
+#include "ui/StateImagePixels.h"
+
 using namespace fw;
 
 TFormMain* FormMain = nullptr;
@@ -24,10 +27,115 @@ void TFormMain::ReadDescription() {
     ListView1->AddColumn("Action", 350);
     ListView1->AddColumn("Hotkey", 125);
 
+    TrayIcon1 = new TTrayIcon(this);
+    TrayIcon1->SetName("TrayIcon1");
+    popupTrayIcon = new TPopupMenu(this);
+    popupTrayIcon->SetName("popupTrayIcon");
+
+    QmHK = new TQmHotKeys(this);
+    QmHK->SetName("QmHK");
+    QmR = new TQmReg(this);
+    QmR->SetName("QmR");
+    QmR->SetApplication("Tarvo");
+    QmR->SetAutoUser(true);
+    QmR->SetCompany("Morvane");
+    QmR->SetGroup("Software");
+    QmHK->SetQmReg(QmR);
+
+    ImageList1 = new TImageList(this, 16, 16);
+    ImageList1->SetName("ImageList1");
+    popupListView = new TPopupMenu(this);
+    popupListView->SetName("popupListView");
+    BuildMenus();
+
+    TrayIcon1->SetCycleInterval(250);
+    TrayIcon1->SetHint("Tarvo2000 v1.2");
+    TrayIcon1->SetShowHint(true);
+    TrayIcon1->SetIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), "TRAYICON",
+                                                       IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                       ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    TrayIcon1->SetIconIndex(0);
+    TrayIcon1->SetPopupMenu(popupTrayIcon);
+    TrayIcon1->SetStartMinimized(true);
+    TrayIcon1->SetMinimizeToTray(true);
+    TrayIcon1->OnClick = Bind(this, &TFormMain::TrayIcon1Click);
+
+    FillStateImages();
+    ListView1->SetStateImages(ImageList1);
+    ListView1->OnColumnClick = Bind(this, &TFormMain::ListView1ColumnClick);
+    ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
+    ListView1->OnContextPopup = [this](TObject*, POINT where) {
+        popupListViewPopup(popupListView);
+        popupListView->Popup(where.x, where.y);
+    };
+    QmHK->OnRegistrationChanged = Bind(this, &TFormMain::QmHKRegistrationChanged);
+
     OnCreate = Bind(this, &TFormMain::FormCreate);
     OnActivate = Bind(this, &TFormMain::FormActivate);
     OnCloseQuery = Bind(this, &TFormMain::FormCloseQuery);
     OnClose = Bind(this, &TFormMain::FormClose);
+    OnShow = Bind(this, &TFormMain::FormShow);
+    OnHide = Bind(this, &TFormMain::FormHide);
+    OnKeyDown = Bind(this, &TFormMain::FormKeyDown);
+
+    LaunchContext.OwnerWindow = [this] { return Handle(); };
+    LaunchContext.SetTrayEnabled = [this](bool on) { TrayIcon1->SetEnabled(on); };
+}
+
+void TFormMain::BuildMenus() {
+    auto item = [this](TPopupMenu* menu, const char* name, const char* caption,
+                       TNotifyEvent onClick) {
+        auto* mi = new TMenuItem(this);
+        mi->SetName(name);
+        mi->SetCaption(caption);
+        mi->OnClick = std::move(onClick);
+        menu->Add(mi);
+        return mi;
+    };
+    cmdDelete1 = item(popupListView, "cmdDelete1", "Delete", Bind(this, &TFormMain::cmdDelete1Click));
+    cmdDelete1->SetShortCut("Del");
+    item(popupListView, "N3", "-", nullptr);
+    DisableSelected1 = item(popupListView, "DisableSelected1", "D&isable Selected",
+                            Bind(this, &TFormMain::cmdDisableSelected1Click));
+    EnableSelected1 = item(popupListView, "EnableSelected1", "E&nable Selected",
+                           Bind(this, &TFormMain::cmdEnableSelected1Click));
+    item(popupListView, "ListViewSep1", "-", nullptr);
+    cmdDisableAll1 = item(popupListView, "cmdDisableAll1", "&Disable All", Bind(this, &TFormMain::cmdDisableAll1Click));
+    cmdEnableAll1 = item(popupListView, "cmdEnableAll1", "&Enable All", Bind(this, &TFormMain::cmdEnableAll1Click));
+    item(popupListView, "N2", "-", nullptr);
+    Hide1 = item(popupListView, "Hide1", "&Hide", Bind(this, &TFormMain::Hide1Click));
+    item(popupListView, "ListViewSep2", "-", nullptr);
+    cmdExit1 = item(popupListView, "cmdExit1", "E&xit", Bind(this, &TFormMain::cmdExit1Click));
+
+    cmdDisableAll2 = item(popupTrayIcon, "cmdDisableAll2", "&Disable All", Bind(this, &TFormMain::cmdDisableAll1Click));
+    cmdEnableAll2 = item(popupTrayIcon, "cmdEnableAll2", "&Enable All", Bind(this, &TFormMain::cmdEnableAll1Click));
+    item(popupTrayIcon, "N1", "-", nullptr);
+    Show2 = item(popupTrayIcon, "Show2", "&Show", Bind(this, &TFormMain::Show2Click));
+    Hide2 = item(popupTrayIcon, "Hide2", "&Hide", Bind(this, &TFormMain::Hide1Click));
+    Hide2->SetEnabled(false);
+    item(popupTrayIcon, "TrayIconSep1", "-", nullptr);
+    cmdExit2 = item(popupTrayIcon, "cmdExit2", "E&xit", Bind(this, &TFormMain::cmdExit1Click));
+}
+
+void TFormMain::FillStateImages() {
+    // Drawn by the program at the window's DPI: 16 x 16 at 96 DPI.
+    const int size = ScaleForWindow(Handle(), 16);
+    ImageList1->Resize(size, size);
+    for (int image : {0, 1}) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = size;
+        bi.bmiHeader.biHeight = -size;  // top-down
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        THBitmap bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap || !bits) throw std::runtime_error("Cannot create the list's state images");
+        const std::vector<std::uint32_t> pixels = StateImagePixels(image, size);
+        std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
+        ImageList1->AddBitmap(bitmap.Get());
+    }
 }
 
 void TFormMain::FormCreate(TObject* Sender) {
@@ -36,8 +144,19 @@ void TFormMain::FormCreate(TObject* Sender) {
 }
 
 void TFormMain::StartupSequence() {
-    // Each step below runs in this order; an exception ends the sequence and is shown
-    // in the standard error box by the form's creation.
+    HiddenWindows.Clear();
+    SortColumn = 1;
+    LoadWindowPlacement();
+    LoadBindings();
+    if (IsFirstRun) {
+        SetRunAtStartup(true);
+        SetNewBrowser(true);
+        Show();
+        ShowMessageBox("Try pressing the F9 key now to see the demo...", "One-time Tarvo Demo",
+                       MB_OK | MB_ICONINFORMATION);
+        IsFirstRun = false;
+    }
+    LoadNewBrowser();
 }
 
 void TFormMain::FormActivate(TObject* Sender) {
@@ -66,4 +185,76 @@ void TFormMain::cmdExit1Click(TObject* Sender) {
     (void)Sender;
     ExitRequested = true;
     Close();
+}
+
+void TFormMain::QmHKHotKeys(TObject* Sender, std::uint16_t HotKeyIndex) {
+    (void)Sender;
+    if (HotKeyIndex >= BindingCount()) return;
+    ExecuteAction(ListView1->ItemCaption(HotKeyIndex));
+}
+
+void TFormMain::TrayIcon1Click(TObject* Sender) {
+    (void)Sender;
+    Show();
+}
+
+void TFormMain::Show2Click(TObject* Sender) {
+    (void)Sender;
+    Show();
+}
+
+void TFormMain::Hide1Click(TObject* Sender) {
+    (void)Sender;
+    Hide();
+}
+
+void TFormMain::FormShow(TObject* Sender) {
+    (void)Sender;
+    Show2->SetEnabled(false);
+    Hide2->SetEnabled(true);
+}
+
+void TFormMain::FormHide(TObject* Sender) {
+    (void)Sender;
+    Show2->SetEnabled(true);
+    Hide2->SetEnabled(false);
+    SaveWindowPlacement();
+}
+
+void TFormMain::FormKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
+    (void)Sender;
+    (void)Shift;
+    if (Key == VK_ESCAPE) Hide();
+}
+
+void TFormMain::popupListViewPopup(TObject* Sender) {
+    (void)Sender;
+    const int i = ListView1->Selected();
+    cmdDelete1->SetEnabled(i >= 0 && !ListView1->ItemCaption(i).empty());
+}
+
+void TFormMain::cmdDelete1Click(TObject* Sender) {
+    (void)Sender;
+    DeleteSelected();
+}
+
+void TFormMain::ListView1KeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
+    (void)Sender;
+    (void)Shift;
+    if (Key == VK_DELETE) {
+        // The menu item's shortcut: it follows the item's state as the menu last set it.
+        if (cmdDelete1->Enabled()) DeleteSelected();
+        Key = 0;
+    }
+}
+
+LRESULT TFormMain::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_ENDSESSION && wParam) ShowAllHiddenWindows();
+    const LRESULT result = TForm::ControlProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_DPICHANGED) {
+        // The state images are drawn for the new DPI, not stretched.
+        FillStateImages();
+        ListView1->SetStateImages(ImageList1);
+    }
+    return result;
 }

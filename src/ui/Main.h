@@ -1,8 +1,28 @@
 // The main window: the binding list, its menus and the program's start-up and close rules.
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
 #include "framework/Form.h"
 #include "framework/ListView.h"
+#include "framework/Menus.h"
+#include "hotkeys/QmHotKey.h"
+#include "settings/QmReg.h"
+#include "shell/TrayIcon.h"
+
+// One binding as the registry stores it.
+struct TStoredBinding {
+    std::string Address;
+    int VirtualKey = 0;
+    bool Ctrl = false, Alt = false, Shift = false, Enabled = false;
+    friend bool operator==(const TStoredBinding&, const TStoredBinding&) = default;
+};
+
+// The column the binding rows stay sorted by: 0 "Action", 1 "Hotkey".
+extern int SortColumn;
 
 class TFormMain : public fw::TForm {
 public:
@@ -11,21 +31,97 @@ public:
 
     // Components, in the order the description creates them.
     fw::TListView* ListView1 = nullptr;
+    TTrayIcon* TrayIcon1 = nullptr;
+    fw::TPopupMenu* popupTrayIcon = nullptr;
+    TQmHotKeys* QmHK = nullptr;
+    TQmReg* QmR = nullptr;
+    fw::TImageList* ImageList1 = nullptr;
+    fw::TPopupMenu* popupListView = nullptr;
+
+    // List menu items.
+    fw::TMenuItem* cmdDelete1 = nullptr;
+    fw::TMenuItem* DisableSelected1 = nullptr;
+    fw::TMenuItem* EnableSelected1 = nullptr;
+    fw::TMenuItem* cmdDisableAll1 = nullptr;
+    fw::TMenuItem* cmdEnableAll1 = nullptr;
+    fw::TMenuItem* Hide1 = nullptr;
+    fw::TMenuItem* cmdExit1 = nullptr;
+    // Tray menu items.
+    fw::TMenuItem* cmdDisableAll2 = nullptr;
+    fw::TMenuItem* cmdEnableAll2 = nullptr;
+    fw::TMenuItem* Show2 = nullptr;
+    fw::TMenuItem* Hide2 = nullptr;
+    fw::TMenuItem* cmdExit2 = nullptr;
 
     // Set by Exit, cleared by every activation; read by the close rule.
     bool ExitRequested = false;
     // True between seeding the default binding and the end of start-up.
     bool IsFirstRun = false;
 
+    // Start-up and lifecycle.
     void FormCreate(fw::TObject* Sender);
     void StartupSequence();
     void FormActivate(fw::TObject* Sender);
     void FormCloseQuery(fw::TObject* Sender, bool& CanClose);
     void FormClose(fw::TObject* Sender, fw::TCloseAction& Action);
     void cmdExit1Click(fw::TObject* Sender);
+    void QmHKHotKeys(fw::TObject* Sender, std::uint16_t HotKeyIndex);
+
+    // The binding list: row i and hotkey item i are one binding; a blank row ends the list.
+    void AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
+                    bool shift, bool enabled);
+    void UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
+                       bool shift, bool enabled);
+    void SwapRows(int i, int j);
+    void SortList(int column);
+    void ListView1ColumnClick(fw::TObject* Sender, int Column);
+    void DeleteSelected();
+    void EnableRow(int i);
+    void DisableRow(int i);
+    void cmdEnableSelected1Click(fw::TObject* Sender);
+    void cmdDisableSelected1Click(fw::TObject* Sender);
+    void cmdEnableAll1Click(fw::TObject* Sender);
+    void cmdDisableAll1Click(fw::TObject* Sender);
+    // The number of bindings (rows before the blank row).
+    int BindingCount() const;
+
+    // Stored bindings and settings.
+    std::string SettingsKeyPath();
+    std::string HotKeysKeyPath();
+    void SaveBindings();
+    void LoadBindings();
+    void SetRunAtStartup(bool flag);
+    void SaveWindowPlacement();
+    void LoadWindowPlacement();
+    void SetNewBrowser(bool flag);
+    void LoadNewBrowser();
+
+    // Showing, hiding and the menus.
+    void TrayIcon1Click(fw::TObject* Sender);
+    void Show2Click(fw::TObject* Sender);
+    void Hide1Click(fw::TObject* Sender);
+    void FormShow(fw::TObject* Sender);
+    void FormHide(fw::TObject* Sender);
+    void FormKeyDown(fw::TObject* Sender, std::uint16_t& Key, fw::TShiftState Shift);
+    void popupListViewPopup(fw::TObject* Sender);
+    void cmdDelete1Click(fw::TObject* Sender);
+    void ListView1KeyDown(fw::TObject* Sender, std::uint16_t& Key, fw::TShiftState Shift);
 
 protected:
     void ReadDescription() override;
+    LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void BuildMenus();
+    // The text a row is sorted by: its action (0) or its shortcut text (1).
+    const std::string& ColumnText(int row, int column) const;
+    bool IsSorted(int column) const;
+    void FillStateImages();
+    void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
+    // Subkeys of the bindings key that could not be loaded; saves leave them alone.
+    std::vector<std::string> FUnreadableBindings;
+    // Each binding as the registry held it after the last load or save, by subkey name.
+    std::map<std::string, TStoredBinding> FLastStored;
 };
 
 extern TFormMain* FormMain;

@@ -1,8 +1,97 @@
 #include "Driver.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace e2e {
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), n);
+    return result;
+}
+
+std::string Utf8(const wchar_t* text, size_t length) {
+    if (length == 0) return {};
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
+                                  nullptr);
+    std::string result(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), n, nullptr,
+                          nullptr);
+    return result;
+}
+
+// Text from a call that fills a buffer and tells the length it needs when the buffer is short.
+std::string FetchText(const std::function<DWORD(char*, DWORD)>& fetch, const char* what) {
+    std::string text(MAX_PATH + 1, '\0');
+    DWORD n = fetch(text.data(), static_cast<DWORD>(text.size()));
+    if (n > text.size()) {
+        text.resize(n);
+        n = fetch(text.data(), n);
+    }
+    if (n == 0 || n >= text.size()) throw std::runtime_error(what);
+    text.resize(n);
+    return text;
+}
+
+std::string Environment(const char* name) {
+    return FetchText([&](char* b, DWORD n) { return ::GetEnvironmentVariableA(name, b, n); },
+                     (std::string(name) + " is not set").c_str());
+}
+
+// Opens (or creates) a key of HKEY_CURRENT_USER; empty when that fails.
+fw::THKey OpenKey(const std::string& path, REGSAM access, bool create) {
+    fw::THKey key;
+    const std::wstring w = Wide(path);
+    if (create)
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, w.c_str(), 0, nullptr, 0, access, nullptr, key.Put(),
+                          nullptr);
+    else
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, w.c_str(), 0, access, key.Put());
+    return key;
+}
+
+struct TFind {
+    DWORD Pid;
+    std::function<bool(HWND)> Match;
+    std::vector<HWND> Found;
+};
+
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lParam) {
+    auto* f = reinterpret_cast<TFind*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == f->Pid && f->Match(hwnd)) f->Found.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid, std::function<bool(HWND)> match) {
+    TFind f{pid, std::move(match), {}};
+    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
+    return f.Found;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+std::string TempFolder() {
+    return FetchText([](char* b, DWORD n) { return ::GetTempPathA(n, b); }, "no temporary folder");
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam) {
+    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
@@ -18,12 +107,8 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-std::string TarvoPath() {
-    char buffer[MAX_PATH * 4];
-    DWORD n = ::GetEnvironmentVariableA("TARVO_EXE_WIN", buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer) throw std::runtime_error("TARVO_EXE_WIN is not set");
-    return std::string(buffer, n);
-}
+std::string TarvoPath() { return Environment("TARVO_EXE_WIN"); }
+std::string RecordArgsPath() { return Environment("RECORD_ARGS_WIN"); }
 
 std::string WindowCaption(HWND hwnd) {
     int length = ::GetWindowTextLengthA(hwnd);
@@ -31,6 +116,15 @@ std::string WindowCaption(HWND hwnd) {
     text.resize(static_cast<size_t>(::GetWindowTextA(hwnd, text.data(), length + 1)));
     return text;
 }
+
+std::string WindowTextUtf8(HWND hwnd) {
+    int length = ::GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int n = ::GetWindowTextW(hwnd, text.data(), length + 1);
+    return Utf8(text.data(), static_cast<size_t>(n));
+}
+
+// --- The process ------------------------------------------------------------------------
 
 TTarvo::~TTarvo() {
     if (Running()) Kill();
@@ -47,14 +141,16 @@ void TTarvo::Start(bool waitForAllWindows) {
                           nullptr, &si, &pi))
         throw std::runtime_error("cannot start " + path);
     ::CloseHandle(pi.hThread);
+    if (FProcess) ::CloseHandle(FProcess);
     FProcess = pi.hProcess;
     FPid = pi.dwProcessId;
-    // The options window is created last: once it exists, start-up is over.
     if (waitForAllWindows)
-        WaitFor([&] { return WindowTitled("Tarvo2000 Options") != nullptr || !Running(); }, 20000);
+        WaitFor([&] { return StartupDone() || !Running(); }, 20000);
     else
         WaitFor([&] { return MainWindow() != nullptr || !Running(); }, 20000);
 }
+
+bool TTarvo::StartupDone() const { return WindowTitled("Tarvo2000 Options") != nullptr; }
 
 bool TTarvo::Running() const {
     return FProcess && ::WaitForSingleObject(FProcess, 0) == WAIT_TIMEOUT;
@@ -76,30 +172,352 @@ DWORD TTarvo::ExitCode() const {
     return code;
 }
 
-namespace {
-struct TFind {
-    DWORD Pid;
-    const std::string* Caption;
-    std::vector<HWND> Found;
-};
-BOOL CALLBACK FindProc(HWND hwnd, LPARAM lParam) {
-    auto* f = reinterpret_cast<TFind*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == f->Pid && WindowCaption(hwnd) == *f->Caption) f->Found.push_back(hwnd);
-    return TRUE;
-}
-}  // namespace
-
 std::vector<HWND> TTarvo::WindowsTitled(const std::string& caption) const {
-    TFind f{FPid, &caption, {}};
-    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
-    return f.Found;
+    return TopLevelWindows(FPid, [&](HWND h) { return WindowCaption(h) == caption; });
 }
 
 HWND TTarvo::WindowTitled(const std::string& caption) const {
     auto all = WindowsTitled(caption);
     return all.empty() ? nullptr : all.front();
+}
+
+std::vector<HWND> TTarvo::WindowsOfClass(const std::string& className) const {
+    return TopLevelWindows(FPid, [&](HWND h) { return ClassOf(h) == className; });
+}
+
+// --- Tray and menus ---------------------------------------------------------------------
+
+void TTarvo::PostTray(UINT mouseMessage) const {
+    for (HWND h : WindowsOfClass("TarvoUtilWindow"))
+        ::PostMessageA(h, WM_TRAYNOTIFY, 1, static_cast<LPARAM>(mouseMessage));
+}
+
+void TTarvo::ClickTray() const {
+    PostTray(WM_LBUTTONDOWN);
+    PostTray(WM_LBUTTONUP);
+}
+
+HWND TTarvo::OpenMenu() const {
+    auto menus = TopLevelWindows(FPid, [](HWND h) {
+        return ClassOf(h) == "#32768" && ::IsWindowVisible(h);
+    });
+    return menus.empty() ? nullptr : menus.front();
+}
+
+HWND TTarvo::OpenTrayMenu() const {
+    PostTray(WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = OpenMenu()) != nullptr; }, 5000);
+    return menu;
+}
+
+bool TTarvo::ChooseFromTrayMenu(char mnemonic, bool waitUntilClosed) const {
+    if (!OpenTrayMenu()) return false;
+    PressShortcut(static_cast<WORD>(::toupper(static_cast<unsigned char>(mnemonic))));
+    return !waitUntilClosed || WaitFor([&] { return OpenMenu() == nullptr; }, 5000);
+}
+
+bool TTarvo::Sync() const {
+    DWORD_PTR result = 0;
+    HWND main = MainWindow();
+    return main && ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+}
+
+// --- Message boxes ----------------------------------------------------------------------
+
+std::optional<TMessageBox> TTarvo::MessageBox() const {
+    auto boxes = TopLevelWindows(FPid, [](HWND h) {
+        return ClassOf(h) == "#32770" && ::IsWindowVisible(h);
+    });
+    if (boxes.empty()) return std::nullopt;
+    TMessageBox box;
+    box.Handle = boxes.front();
+    box.Caption = WindowTextUtf8(box.Handle);
+    std::vector<HWND> children;
+    ::EnumChildWindows(box.Handle, CollectChild, reinterpret_cast<LPARAM>(&children));
+    // The message is the box's one static control with text; the icon has none.
+    for (HWND child : children) {
+        if (ClassOf(child) != "Static") continue;
+        std::string text = WindowTextUtf8(child);
+        if (text.size() > box.Text.size()) box.Text = text;
+    }
+    return box;
+}
+
+std::optional<TMessageBox> TTarvo::WaitForMessageBox(DWORD timeoutMs) const {
+    std::optional<TMessageBox> box;
+    WaitFor([&] { return (box = MessageBox()).has_value() || !Running(); }, timeoutMs);
+    return box;
+}
+
+bool TTarvo::DismissMessageBox(const TMessageBox& box) const {
+    HWND ok = ::GetDlgItem(box.Handle, IDOK);
+    if (!ok) return false;
+    ::PostMessageA(box.Handle, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    return WaitFor([&] { return !::IsWindow(box.Handle) || !::IsWindowVisible(box.Handle); }, 5000);
+}
+
+// --- Keyboard ---------------------------------------------------------------------------
+
+void PressShortcut(WORD virtualKey, bool ctrl, bool alt, bool shift) {
+    std::vector<WORD> held;
+    if (ctrl) held.push_back(VK_CONTROL);
+    if (alt) held.push_back(VK_MENU);
+    if (shift) held.push_back(VK_SHIFT);
+    std::vector<INPUT> inputs;
+    auto key = [&](WORD vk, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    for (WORD vk : held) key(vk, false);
+    key(virtualKey, false);
+    key(virtualKey, true);
+    for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, true);
+    if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+        throw std::runtime_error("SendInput failed");
+}
+
+bool ShortcutTaken(WORD virtualKey, bool ctrl, bool alt, bool shift) {
+    const UINT modifiers = (ctrl ? MOD_CONTROL : 0) | (alt ? MOD_ALT : 0) | (shift ? MOD_SHIFT : 0);
+    const int id = 0x7E2E;
+    if (::RegisterHotKey(nullptr, id, modifiers, virtualKey)) {
+        ::UnregisterHotKey(nullptr, id);
+        return false;
+    }
+    return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
+// --- Registry ---------------------------------------------------------------------------
+
+TRegValue StringValue(const std::string& text) {
+    std::wstring w = Wide(text);
+    const auto* bytes = reinterpret_cast<const BYTE*>(w.c_str());
+    return {REG_SZ, std::vector<BYTE>(bytes, bytes + (w.size() + 1) * sizeof(wchar_t))};
+}
+
+TRegValue DwordValue(DWORD value) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof value)};
+}
+
+std::optional<std::string> AsString(const TRegValue& value) {
+    if (value.Type != REG_SZ) return std::nullopt;
+    std::wstring w(value.Data.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(w.data(), value.Data.data(), w.size() * sizeof(wchar_t));
+    w.resize(std::wcslen(w.c_str()));
+    return Utf8(w.data(), w.size());
+}
+
+std::optional<DWORD> AsDword(const TRegValue& value) {
+    if (value.Type != REG_DWORD || value.Data.size() != sizeof(DWORD)) return std::nullopt;
+    DWORD result = 0;
+    std::memcpy(&result, value.Data.data(), sizeof result);
+    return result;
+}
+
+void PrintTo(const TRegValue& value, std::ostream* out) {
+    if (auto text = AsString(value)) {
+        *out << "REG_SZ \"" << text->substr(0, 80) << (text->size() > 80 ? "...\"" : "\"")
+             << " (" << text->size() << " bytes)";
+    } else if (auto number = AsDword(value)) {
+        *out << "REG_DWORD " << *number;
+    } else {
+        *out << "type " << value.Type << ", " << value.Data.size() << " bytes";
+    }
+}
+
+void PrintTo(const TBinding& b, std::ostream* out) {
+    *out << "{\"" << b.Address.substr(0, 80) << "\", key " << b.VirtualKey << (b.Ctrl ? " Ctrl" : "")
+         << (b.Alt ? " Alt" : "") << (b.Shift ? " Shift" : "") << (b.Enabled ? " enabled}" : " disabled}");
+}
+
+TRegValues BindingValues(const TBinding& b) {
+    return {{"Address", StringValue(b.Address)}, {"VirtualKey", DwordValue(b.VirtualKey)},
+            {"Ctrl", DwordValue(b.Ctrl)},        {"Alt", DwordValue(b.Alt)},
+            {"Shift", DwordValue(b.Shift)},      {"Enabled", DwordValue(b.Enabled)}};
+}
+
+std::optional<TBinding> ParseBinding(const TRegValues& values) {
+    auto dword = [&](const char* name) -> std::optional<DWORD> {
+        auto it = values.find(name);
+        return it == values.end() ? std::nullopt : AsDword(it->second);
+    };
+    auto address = values.find("Address");
+    if (address == values.end() || !AsString(address->second)) return std::nullopt;
+    auto vk = dword("VirtualKey"), ctrl = dword("Ctrl"), alt = dword("Alt"), shift = dword("Shift"),
+         enabled = dword("Enabled");
+    if (!vk || !ctrl || !alt || !shift || !enabled) return std::nullopt;
+    return TBinding{*AsString(address->second), *vk, *ctrl != 0, *alt != 0, *shift != 0, *enabled != 0};
+}
+
+std::string UserName() {
+    DWORD size = 0;
+    ::GetUserNameW(nullptr, &size);
+    std::wstring name(size + 1, L'\0');
+    size = static_cast<DWORD>(name.size());
+    if (!::GetUserNameW(name.data(), &size)) throw std::runtime_error("GetUserName failed");
+    return Utf8(name.data(), std::wcslen(name.c_str()));
+}
+
+std::string SettingsKey() { return "Software\\Morvane\\Tarvo\\" + UserName(); }
+std::string HotKeysKey() { return SettingsKey() + "\\HotKeys"; }
+std::string LegacyApplicationKey() { return "Software\\morvane.example\\Tarvo"; }
+std::string LegacyHotKeysKey(const std::string& user) {
+    return LegacyApplicationKey() + "\\" + user + "\\HotKeys";
+}
+
+bool KeyExists(const std::string& path) { return static_cast<bool>(OpenKey(path, KEY_READ, false)); }
+
+std::vector<std::string> SubKeys(const std::string& path) {
+    std::vector<std::string> names;
+    fw::THKey key = OpenKey(path, KEY_READ, false);
+    DWORD count = 0, maxName = 0;
+    if (!key || ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &count, &maxName, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
+    std::wstring name(maxName + 1, L'\0');
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (::RegEnumKeyExW(key.Get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            throw std::runtime_error("cannot list the subkeys of " + path);
+        names.push_back(Utf8(name.data(), length));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TRegValues ReadValues(const std::string& path) {
+    TRegValues values;
+    fw::THKey key = OpenKey(path, KEY_READ, false);
+    if (!key) return values;
+    DWORD count = 0, maxName = 0, maxData = 0;
+    if (::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                           &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    std::wstring name(maxName + 1, L'\0');
+    std::vector<BYTE> data(maxData + 1);
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        if (::RegEnumValueW(key.Get(), i, name.data(), &nameLength, nullptr, &type, data.data(),
+                            &size) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot read a value of " + path);
+        values[Utf8(name.data(), nameLength)] = {type, std::vector<BYTE>(data.begin(), data.begin() + size)};
+    }
+    return values;
+}
+
+std::optional<TRegValue> ReadValue(const std::string& path, const std::string& name) {
+    TRegValues all = ReadValues(path);
+    auto it = all.find(name);
+    if (it == all.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<DWORD> ReadDword(const std::string& path, const std::string& name) {
+    DWORD value = 0, size = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, Wide(path).c_str(), Wide(name).c_str(), RRF_RT_REG_DWORD,
+                       nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+void WriteValues(const std::string& path, const TRegValues& values) {
+    fw::THKey key = OpenKey(path, KEY_ALL_ACCESS, true);
+    if (!key) throw std::runtime_error("cannot create " + path);
+    for (const auto& [name, value] : values)
+        if (::RegSetValueExW(key.Get(), Wide(name).c_str(), 0, value.Type, value.Data.data(),
+                             static_cast<DWORD>(value.Data.size())) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot write " + path + "\\" + name);
+}
+
+void WriteBinding(const std::string& hotKeysKey, const std::string& name, const TBinding& b) {
+    WriteValues(hotKeysKey + "\\" + name, BindingValues(b));
+}
+
+void DeleteTree(const std::string& path) {
+    LSTATUS status = ::RegDeleteTreeW(HKEY_CURRENT_USER, Wide(path).c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        throw std::runtime_error("cannot delete " + path);
+}
+
+void DeleteValue(const std::string& path, const std::string& name) {
+    fw::THKey key = OpenKey(path, KEY_ALL_ACCESS, false);
+    if (key) ::RegDeleteValueW(key.Get(), Wide(name).c_str());
+}
+
+void CleanRegistry() {
+    DeleteTree("Software\\Morvane");
+    DeleteTree("Software\\morvane.example");
+    DeleteValue(RunKey, RunValueName);
+}
+
+TKeyWatch::TKeyWatch(const std::string& path)
+    : FKey(OpenKey(path, KEY_NOTIFY, false)), FEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    if (!FKey || !FEvent ||
+        ::RegNotifyChangeKeyValue(FKey.Get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                  FEvent.Get(), TRUE) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot watch " + path);
+}
+
+bool TKeyWatch::Wait(DWORD timeoutMs) const {
+    return ::WaitForSingleObject(FEvent.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+// --- The recording helper ---------------------------------------------------------------
+
+std::string ResetRecordLog() {
+    std::string path = TempFolder() + "tarvo-e2e-record.log";
+    ::DeleteFileA(path.c_str());
+    ::SetEnvironmentVariableA("TARVO_RECORD_LOG", path.c_str());
+    return path;
+}
+
+std::string RecordArgsWithSpaces() {
+    const std::string folder = TempFolder() + "Tarvo e2e";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "\\record args.exe";
+    if (!::CopyFileA(RecordArgsPath().c_str(), copy.c_str(), FALSE))
+        throw std::runtime_error("cannot copy record_args.exe to " + copy);
+    return copy;
+}
+
+std::vector<TRecord> ReadRecords(const std::string& logPath) {
+    std::vector<TRecord> records;
+    fw::THandle file(::CreateFileA(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return records;
+    std::string content;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        content.append(buffer, read);
+    file.Reset();
+
+    std::optional<TRecord> current;
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find('\n', start);
+        if (end == std::string::npos) break;  // a record still being written
+        std::string line = content.substr(start, end - start);
+        start = end + 1;
+        if (line == "record") {
+            current = TRecord{};
+        } else if (line == "end" && current) {
+            records.push_back(*current);
+            current.reset();
+        } else if (current && line.rfind("cmdline ", 0) == 0) {
+            current->CommandLine = line.substr(8);
+        } else if (current && line.rfind("arg ", 0) == 0) {
+            current->Args.push_back(line.substr(4));
+        }
+    }
+    return records;
 }
 
 }  // namespace e2e

@@ -5,13 +5,28 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+#include "framework/Handles.h"
 
 namespace e2e {
 
 // Waits until a condition holds, pumping this thread's messages meanwhile.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// Tarvo's tray callback message.
+constexpr UINT WM_TRAYNOTIFY = 0x0800;
+
+// A message box of the program, as seen from outside.
+struct TMessageBox {
+    HWND Handle = nullptr;
+    std::string Caption;
+    std::string Text;
+};
 
 class TTarvo {
 public:
@@ -30,12 +45,38 @@ public:
     DWORD ExitCode() const;
     DWORD Pid() const { return FPid; }
     HANDLE Process() const { return FProcess; }
+    // True once the last of the five windows exists: start-up is over.
+    bool StartupDone() const;
 
     // Top-level windows of this process with exactly this caption (hidden ones included).
     std::vector<HWND> WindowsTitled(const std::string& caption) const;
     HWND WindowTitled(const std::string& caption) const;
+    // Top-level windows of this process of one window class (hidden ones included).
+    std::vector<HWND> WindowsOfClass(const std::string& className) const;
     HWND MainWindow() const { return WindowTitled("Tarvo2000 Version 1.2"); }
     HWND ApplicationWindow() const { return WindowTitled("Tarvo2000"); }
+
+    // Posts one tray callback with a mouse message in lParam. The callback window is one
+    // of the process's utility windows; the others (timers) ignore the message.
+    void PostTray(UINT mouseMessage) const;
+    // A left click on the tray icon: button down, then up.
+    void ClickTray() const;
+    // Opens the tray menu with a right click; the menu's window, or nullptr when none opened.
+    HWND OpenTrayMenu() const;
+    // Opens the tray menu with a right click and chooses the item with this mnemonic.
+    // False when the menu did not open, or did not close after the choice when asked to wait.
+    bool ChooseFromTrayMenu(char mnemonic, bool waitUntilClosed = true) const;
+    // Returns once the program has handled everything it was busy with, such as the command
+    // just chosen from a menu: a message sent to its window waits for its message loop.
+    bool Sync() const;
+    // The visible pop-up menu of this process, if one is open.
+    HWND OpenMenu() const;
+
+    // The first visible message box of this process, if one is open.
+    std::optional<TMessageBox> MessageBox() const;
+    std::optional<TMessageBox> WaitForMessageBox(DWORD timeoutMs = 10000) const;
+    // Presses OK of the box and waits until it is gone.
+    bool DismissMessageBox(const TMessageBox& box) const;
 
 private:
     HANDLE FProcess = nullptr;
@@ -43,6 +84,101 @@ private:
 };
 
 std::string TarvoPath();
+std::string RecordArgsPath();
 std::string WindowCaption(HWND hwnd);
+// Caption as UTF-8, whatever this program's code page.
+std::string WindowTextUtf8(HWND hwnd);
+
+// --- Keyboard -------------------------------------------------------------------------
+
+// Presses and releases a key with the modifiers held, through SendInput.
+void PressShortcut(WORD virtualKey, bool ctrl = false, bool alt = false, bool shift = false);
+// True when some other window of the desktop holds this shortcut as a hotkey: this
+// process's attempt to register it is refused.
+bool ShortcutTaken(WORD virtualKey, bool ctrl = false, bool alt = false, bool shift = false);
+
+// --- Registry (HKEY_CURRENT_USER; paths without a leading backslash; text is UTF-8) -----
+
+// One value exactly as stored: its type and its raw bytes.
+struct TRegValue {
+    DWORD Type = REG_NONE;
+    std::vector<BYTE> Data;
+    friend bool operator==(const TRegValue&, const TRegValue&) = default;
+};
+using TRegValues = std::map<std::string, TRegValue>;
+// Readable failure messages: the type and the value, long text cut short.
+void PrintTo(const TRegValue& value, std::ostream* out);
+
+TRegValue StringValue(const std::string& text);
+TRegValue DwordValue(DWORD value);
+// The text of a REG_SZ value; nullopt for any other type.
+std::optional<std::string> AsString(const TRegValue& value);
+// The number of a REG_DWORD value; nullopt for any other type or size.
+std::optional<DWORD> AsDword(const TRegValue& value);
+
+// One binding as the program stores it.
+struct TBinding {
+    std::string Address;
+    DWORD VirtualKey = 0;
+    bool Ctrl = false, Alt = false, Shift = false, Enabled = true;
+    friend bool operator==(const TBinding&, const TBinding&) = default;
+};
+void PrintTo(const TBinding& b, std::ostream* out);
+TRegValues BindingValues(const TBinding& b);
+// The binding a key holds when it has all six values with their stored types; else nullopt.
+std::optional<TBinding> ParseBinding(const TRegValues& values);
+
+std::string UserName();
+// Software\Morvane\Tarvo\<user>
+std::string SettingsKey();
+// Software\Morvane\Tarvo\<user>\HotKeys
+std::string HotKeysKey();
+// Software\morvane.example\Tarvo\<user>\HotKeys, where an earlier edition kept its bindings.
+std::string LegacyHotKeysKey(const std::string& user);
+std::string LegacyApplicationKey();
+constexpr const char* RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* RunValueName = "Tarvo 2000";
+
+bool KeyExists(const std::string& path);
+// Names of the subkeys, sorted; empty when the key does not exist.
+std::vector<std::string> SubKeys(const std::string& path);
+// Every value of the key; empty when the key does not exist.
+TRegValues ReadValues(const std::string& path);
+std::optional<TRegValue> ReadValue(const std::string& path, const std::string& name);
+// One REG_DWORD value in a single quick call; nullopt when missing or of another type.
+std::optional<DWORD> ReadDword(const std::string& path, const std::string& name);
+// Creates the key as needed and writes exactly these values (others are left alone).
+void WriteValues(const std::string& path, const TRegValues& values);
+void WriteBinding(const std::string& hotKeysKey, const std::string& name, const TBinding& b);
+void DeleteTree(const std::string& path);
+void DeleteValue(const std::string& path, const std::string& name);
+// Removes everything the program stores: both companies' trees and the Run entry.
+void CleanRegistry();
+
+// Signals the first change of values or subkeys anywhere under a key after its creation.
+class TKeyWatch {
+public:
+    explicit TKeyWatch(const std::string& path);
+    // True once something changed, false when nothing did within the time.
+    bool Wait(DWORD timeoutMs) const;
+
+private:
+    fw::THKey FKey;
+    fw::THandle FEvent;
+};
+
+// --- The recording helper ------------------------------------------------------------
+
+// One run of record_args.exe: its command line and its arguments, the program first.
+struct TRecord {
+    std::string CommandLine;
+    std::vector<std::string> Args;
+};
+// The log the helper writes, set in this process's environment so Tarvo and the programs
+// it starts inherit it. Starts empty.
+std::string ResetRecordLog();
+std::vector<TRecord> ReadRecords(const std::string& logPath);
+// A copy of record_args.exe in a folder and under a name that both contain spaces.
+std::string RecordArgsWithSpaces();
 
 }  // namespace e2e

@@ -14,9 +14,21 @@ namespace {
 
 bool Visible(HWND h) { return h && ::IsWindowVisible(h); }
 
+// Every test starts from one stored binding: without any, a start is a first run, which
+// stops at the demo message before the other windows exist.
+class Lifecycle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        e2e::CleanRegistry();
+        e2e::WriteBinding(e2e::HotKeysKey(), "ShiftControlAlt_F12",
+                          e2e::TBinding{"notepad", VK_F12, true, true, true, false});
+    }
+    void TearDown() override { e2e::CleanRegistry(); }
+};
+
 }  // namespace
 
-TEST(Lifecycle, StartsWithTheApplicationWindowAndTheFiveWindows) {
+TEST_F(Lifecycle, StartsWithTheApplicationWindowAndTheFiveWindows) {
     TTarvo tarvo;
     tarvo.Start();
     ASSERT_TRUE(tarvo.Running());
@@ -40,7 +52,7 @@ TEST(Lifecycle, StartsWithTheApplicationWindowAndTheFiveWindows) {
     EXPECT_FALSE(Visible(tarvo.WindowTitled("Accelerator Properties")));
 }
 
-TEST(Lifecycle, CloseHidesAVisibleMainWindowAndEndsAHiddenOne) {
+TEST_F(Lifecycle, CloseHidesAVisibleMainWindowAndEndsAHiddenOne) {
     TTarvo tarvo;
     tarvo.Start();
     HWND main = tarvo.MainWindow();
@@ -58,7 +70,7 @@ TEST(Lifecycle, CloseHidesAVisibleMainWindowAndEndsAHiddenOne) {
     EXPECT_EQ(tarvo.ExitCode(), 0u);
 }
 
-TEST(Lifecycle, EndSessionQueryIsRefusedOnceWhileVisibleThenGranted) {
+TEST_F(Lifecycle, EndSessionQueryIsRefusedOnceWhileVisibleThenGranted) {
     TTarvo tarvo;
     tarvo.Start();
     HWND main = tarvo.MainWindow();

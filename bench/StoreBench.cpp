@@ -1,0 +1,190 @@
+// Start-up and save with 800 stored bindings, each against a bare program doing the same
+// registry work with nothing else: report the ratios, measured in one Wine session.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Keys.h"
+#include "framework/Application.h"
+#include "launch/Launch.h"
+#include "ui/Main.h"
+
+namespace {
+
+constexpr int kBindings = 800;
+constexpr int kRounds = 5;
+
+std::string UserName() {
+    DWORD size = 0;
+    ::GetUserNameA(nullptr, &size);
+    std::string name(size, '\0');
+    if (!::GetUserNameA(name.data(), &size)) return "Unknown";
+    name.resize(size ? size - 1 : 0);
+    return name;
+}
+
+const std::string kRoot = "Software\\Morvane";
+
+std::string HotKeysPath() { return kRoot + "\\Tarvo\\" + UserName() + "\\HotKeys"; }
+
+double Millis(const std::function<void()>& work) {
+    LARGE_INTEGER f, a, b;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&a);
+    work();
+    ::QueryPerformanceCounter(&b);
+    return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The 800 bindings: keys 1..100 of the table, each with the eight modifier sets.
+struct TBinding {
+    std::string Name;
+    int Code;
+    bool Ctrl, Alt, Shift;
+};
+
+std::vector<TBinding> Bindings() {
+    std::vector<TBinding> all;
+    for (int k = 1; k <= kBindings / 8; ++k)
+        for (int m = 0; m < 8; ++m) {
+            TBinding b{"", KeyCodes[static_cast<size_t>(k)], (m & 1) != 0, (m & 2) != 0, (m & 4) != 0};
+            std::string prefix = std::string(b.Shift ? "Shift" : "") + (b.Ctrl ? "Control" : "") +
+                                 (b.Alt ? "Alt" : "");
+            std::string key(KeyComponentNames[static_cast<size_t>(k)]);
+            b.Name = prefix.empty() ? key : prefix + "_" + key;
+            all.push_back(b);
+        }
+    return all;
+}
+
+void SetDword(HKEY key, const char* name, DWORD value) {
+    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// The bare writer: what storing 800 bindings costs with nothing around it.
+void BareWrite(const std::vector<TBinding>& bindings) {
+    HKEY root = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &root, nullptr);
+    HKEY first = nullptr;
+    ::RegCreateKeyExA(root, "_FirstRun", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &first, nullptr);
+    ::RegCloseKey(first);
+    for (const TBinding& b : bindings) {
+        HKEY key = nullptr;
+        ::RegCreateKeyExA(root, b.Name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        const std::string address = "notepad c:\\notes\\" + b.Name + ".txt";
+        ::RegSetValueExA(key, "Address", 0, REG_SZ, reinterpret_cast<const BYTE*>(address.c_str()),
+                         static_cast<DWORD>(address.size() + 1));
+        SetDword(key, "VirtualKey", static_cast<DWORD>(b.Code));
+        SetDword(key, "Ctrl", b.Ctrl);
+        SetDword(key, "Alt", b.Alt);
+        SetDword(key, "Shift", b.Shift);
+        SetDword(key, "Enabled", 1);
+        ::RegCloseKey(key);
+    }
+    ::RegCloseKey(root);
+}
+
+// The bare reader: enumerate the subkeys and read the six values of each.
+int BareRead() {
+    HKEY root = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, KEY_READ, &root)) return 0;
+    DWORD count = 0, longest = 0;
+    ::RegQueryInfoKeyA(root, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+    std::vector<std::string> names;
+    for (DWORD i = 0; i < count; ++i) {
+        std::string name(longest + 1, '\0');
+        DWORD length = longest + 1;
+        if (::RegEnumKeyExA(root, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == 0) {
+            name.resize(length);
+            names.push_back(name);
+        }
+    }
+    int read = 0;
+    for (const std::string& name : names) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(root, name.c_str(), 0, KEY_READ, &key)) continue;
+        for (const char* v : {"Ctrl", "Alt", "Shift", "Enabled", "VirtualKey"}) {
+            DWORD value = 0, size = sizeof value, type = 0;
+            if (::RegQueryValueExA(key, v, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == 0)
+                ++read;
+        }
+        DWORD size = 0;
+        ::RegQueryValueExA(key, "Address", nullptr, nullptr, nullptr, &size);
+        std::string address(size, '\0');
+        ::RegQueryValueExA(key, "Address", nullptr, nullptr, reinterpret_cast<BYTE*>(address.data()), &size);
+        ::RegCloseKey(key);
+    }
+    ::RegCloseKey(root);
+    return read;
+}
+
+void DeleteAll() {
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kRoot.c_str());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kRoot.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    LaunchContext.MessageBoxFn = [](const std::string&, const std::string&, int) { return IDOK; };
+    LaunchContext.ShellExecuteFn = [](HWND, const char*, const char*, const char*) { return INT_PTR{42}; };
+    const std::vector<TBinding> bindings = Bindings();
+
+    std::vector<double> bareWrite, bareRead, start, saveAll, saveRewrite, saveOne;
+    for (int round = 0; round < kRounds; ++round) {
+        DeleteAll();
+        bareWrite.push_back(Millis([&] { BareWrite(bindings); }));
+        bareRead.push_back(Millis([&] { BareRead(); }));
+
+        auto* app = new fw::TApplication();
+        app->Initialize();
+        start.push_back(Millis([&] { app->CreateForm(FormMain); }));
+        if (FormMain->BindingCount() != kBindings) {
+            std::fprintf(stderr, "loaded %d bindings, expected %d\n", FormMain->BindingCount(), kBindings);
+            return 1;
+        }
+        // Disable All: every binding changes one value.
+        saveAll.push_back(Millis([&] { FormMain->cmdDisableAll1Click(nullptr); }));
+        // One binding changes: the usual save after an edit.
+        FormMain->ListView1->SetSelected(0);
+        saveOne.push_back(Millis([&] { FormMain->cmdEnableSelected1Click(nullptr); }));
+        // The whole key gone from under the program: every binding written anew.
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, HotKeysPath().c_str());
+        saveRewrite.push_back(Millis([&] { FormMain->SaveBindings(); }));
+        delete app;
+    }
+    DeleteAll();
+
+    char report[2048];
+    const double r = Median(bareRead), w = Median(bareWrite);
+    std::snprintf(report, sizeof report,
+                  "800 stored bindings, median of %d rounds (ms)\n"
+                  "%-44s %9s %9s %7s\n"
+                  "%-44s %9.1f %9.1f %7.2f\n"
+                  "%-44s %9.1f %9.1f %7.2f\n"
+                  "%-44s %9.1f %9.1f %7.2f\n"
+                  "%-44s %9.1f %9.1f %7.2f\n",
+                  kRounds, "operation", "Tarvo", "bare", "ratio",
+                  "start-up (load, register, sort) vs read", Median(start), r, Median(start) / r,
+                  "save, all 800 changed (Disable All) vs write", Median(saveAll), w, Median(saveAll) / w,
+                  "save, one binding changed vs write", Median(saveOne), w, Median(saveOne) / w,
+                  "save, every binding written anew vs write", Median(saveRewrite), w, Median(saveRewrite) / w);
+    std::fputs(report, stdout);
+    if (argc > 1)
+        if (FILE* f = std::fopen(argv[1], "w")) {
+            std::fputs(report, f);
+            std::fclose(f);
+        }
+    return 0;
+}

@@ -1,0 +1,204 @@
+#include "launch/Launch.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "app/Text.h"
+#include "framework/Application.h"
+#include "framework/Handles.h"
+
+TLaunchContext LaunchContext;
+bool NewBrowserOption = false;
+THiddenWindowStack<HWND> HiddenWindows;
+
+namespace {
+
+constexpr int ShellSuccess = 100;  // what the window commands report: above 32
+
+HWND OwnerWindow() { return LaunchContext.OwnerWindow ? LaunchContext.OwnerWindow() : nullptr; }
+
+INT_PTR Shell(const char* operation, const char* file, const char* parameters) {
+    if (LaunchContext.ShellExecuteFn)
+        return LaunchContext.ShellExecuteFn(OwnerWindow(), operation, file, parameters);
+    return reinterpret_cast<INT_PTR>(
+        ::ShellExecuteA(OwnerWindow(), operation, file, parameters, nullptr, SW_SHOWNORMAL));
+}
+
+const char* NullIfEmpty(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
+
+// The clipboard's text, or nothing when it offers none or another program holds it.
+std::optional<std::string> ClipboardText() {
+    if (!::IsClipboardFormatAvailable(CF_TEXT) || !::OpenClipboard(nullptr)) return std::nullopt;
+    struct TClose {
+        ~TClose() { ::CloseClipboard(); }
+    } close;
+    HANDLE data = ::GetClipboardData(CF_TEXT);
+    const auto* text = data ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
+    if (!text) return std::nullopt;
+    // Another program wrote this block: never read past its end, terminator or not.
+    std::string result(text, ::strnlen(text, ::GlobalSize(data)));
+    ::GlobalUnlock(data);
+    return result;
+}
+
+// Asks the shell's association for ".htm" directly: no file needed. The size comes
+// first: Wine answers a short buffer with success and an unterminated text.
+std::string AssociatedBrowser() {
+    auto query = [](char* out, DWORD* size) {
+        return ::AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, ".htm", "open", out,
+                                   size);
+    };
+    DWORD size = 0;
+    if (FAILED(query(nullptr, &size)) || size == 0) return {};
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<char> buffer(size + 1);  // one more: a full buffer means "grown meanwhile"
+        DWORD capacity = static_cast<DWORD>(buffer.size());
+        HRESULT hr = query(buffer.data(), &capacity);
+        if (FAILED(hr) && hr != E_POINTER) return {};
+        const std::size_t length = ::strnlen(buffer.data(), buffer.size());
+        if (SUCCEEDED(hr) && length < buffer.size()) return std::string(buffer.data(), length);
+        size = std::max<DWORD>(capacity, size * 2);
+    }
+    return {};
+}
+
+std::string TempFolder() {
+    std::string path(MAX_PATH, '\0');
+    DWORD length = ::GetTempPathA(static_cast<DWORD>(path.size()), path.data());
+    if (length > path.size()) {
+        path.resize(length);
+        length = ::GetTempPathA(length, path.data());
+    }
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
+// Deletes a file when the scope ends, however it ends.
+struct TFileRemover {
+    std::string Path;
+    ~TFileRemover() {
+        if (!Path.empty()) ::DeleteFileA(Path.c_str());
+    }
+};
+
+}  // namespace
+
+std::string FindBrowserByProbe() {
+    const std::string folder = TempFolder();
+    if (folder.empty()) return {};
+    // GetTempFileNameA reserves a name nobody else has; ours gets ".htm" added.
+    char reserved[MAX_PATH] = {};
+    if (!::GetTempFileNameA(folder.c_str(), "trv", 0, reserved)) return {};
+    TFileRemover reservation{reserved};
+    TFileRemover probe;
+    const std::string path = std::string(reserved) + ".htm";
+    {
+        fw::THandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        if (!file) return {};
+        probe.Path = path;
+    }
+    char result[MAX_PATH] = {};  // the size FindExecutableA itself demands
+    if (reinterpret_cast<INT_PTR>(::FindExecutableA(path.c_str(), nullptr, result)) <= 32)
+        return {};
+    return result;
+}
+
+std::string FindDefaultBrowser() {
+    std::string browser = AssociatedBrowser();
+    return browser.empty() ? FindBrowserByProbe() : browser;
+}
+
+bool OpenInNewBrowser(const std::string& target) {
+    if (!NewBrowserOption || !IsWebAddress(target)) return false;
+    const std::string browser = FindDefaultBrowser();
+    if (browser.empty()) return false;
+    const std::string line = NewBrowserCommandLine(browser, target);
+    return ::WinExec(line.c_str(), SW_SHOWNORMAL) > 32;
+}
+
+int HideForegroundWindow() {
+    HWND window = ::GetForegroundWindow();
+    // A window that was not visible is not recorded: showing it later would be wrong.
+    if (window && ::ShowWindow(window, SW_HIDE)) HiddenWindows.Push(window);
+    return ShellSuccess;
+}
+
+int ShowLastHiddenWindow() {
+    if (std::optional<HWND> window = HiddenWindows.Pop()) {
+        ::ShowWindow(*window, SW_SHOW);
+        ::SetForegroundWindow(*window);
+    }
+    return ShellSuccess;
+}
+
+void ShowAllHiddenWindows() {
+    for (HWND window : HiddenWindows.TakeAll())
+        if (::IsWindow(window) && !::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNA);
+}
+
+int ShowMessageBox(const std::string& text, const std::string& caption, int flags) {
+    // Only the outermost box turns tray clicks back on.
+    struct TTrayOff {
+        TTrayOff() {
+            if (LaunchContext.OpenMessageBoxes++ == 0 && LaunchContext.SetTrayEnabled)
+                LaunchContext.SetTrayEnabled(false);
+        }
+        ~TTrayOff() {
+            if (--LaunchContext.OpenMessageBoxes == 0 && LaunchContext.SetTrayEnabled)
+                LaunchContext.SetTrayEnabled(true);
+        }
+    } trayOff;
+    if (LaunchContext.MessageBoxFn) return LaunchContext.MessageBoxFn(text, caption, flags);
+    if (fw::Application)
+        return fw::Application->MessageBox(text, caption, static_cast<UINT>(flags));
+    return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), static_cast<UINT>(flags));
+}
+
+bool ExecuteAction(const std::string& command) {
+    TActionParts parts = SplitActionCommand(command);
+    const bool clipboardCommand = ClassifyProgramPart(parts.Program) == TBuiltInWord::Clipboard;
+    if (clipboardCommand) {
+        // Without text there is nothing to run; never hand the word itself to the shell.
+        std::optional<std::string> text = ClipboardText();
+        if (!text || TrimControl(*text).empty()) return true;
+        parts.Program = TrimControl(*text);
+    }
+    if (OpenInNewBrowser(parts.Program)) return true;
+
+    INT_PTR result = 0;
+    switch (ClassifyProgramPart(parts.Program)) {
+    case TBuiltInWord::HideWindow:
+        result = HideForegroundWindow();
+        break;
+    case TBuiltInWord::ShowWindow:
+        result = ShowLastHiddenWindow();
+        break;
+    case TBuiltInWord::Explore:
+        result = Shell("Explore", NullIfEmpty(parts.Parameters), nullptr);
+        break;
+    default:
+        result = Shell("Open", NullIfEmpty(parts.Program), NullIfEmpty(parts.Parameters));
+        break;
+    }
+    if (result <= 32 && !clipboardCommand) {
+        ShowMessageBox(InvalidActionMessage(parts.Program, parts.Parameters), "Tarvo Error",
+                       MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+TShellApartment::TShellApartment()
+    : FInitialized(SUCCEEDED(
+          ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+
+TShellApartment::~TShellApartment() {
+    if (FInitialized) ::CoUninitialize();
+}

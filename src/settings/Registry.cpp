@@ -1,0 +1,225 @@
+#include "settings/Registry.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "settings/KeyPaths.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, const std::string& name) {
+    throw ERegistryException(std::string(what) + " '" + name + "'");
+}
+
+// Reads a value's type and bytes, with a buffer grown until the data fits: the
+// size the registry reports for text is a guess when it converts to UTF-8.
+bool QueryValue(HKEY key, const std::string& name, DWORD& type, std::string& data) {
+    if (!key) return false;
+    // Most values are small: one call with room for them, a second only for larger ones.
+    DWORD size = 64;
+    for (;;) {
+        data.assign(size > 0 ? size : 1, '\0');
+        DWORD got = static_cast<DWORD>(data.size());
+        const LONG rc = ::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                           reinterpret_cast<BYTE*>(data.data()), &got);
+        if (rc == ERROR_SUCCESS) {
+            data.resize(got);
+            return true;
+        }
+        if (rc != ERROR_MORE_DATA) return false;
+        // The value may have grown meanwhile; always grow so the loop ends.
+        size = std::max<DWORD>(got, static_cast<DWORD>(data.size()) * 2);
+    }
+}
+
+// Names of a key's subkeys or values in the order the registry gives them.
+void EnumNames(HKEY key, bool subKeys, std::vector<std::string>& list) {
+    list.clear();
+    if (!key) return;
+    DWORD count = 0;
+    DWORD maxLength = 0;
+    const LONG info =
+        subKeys ? ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &maxLength, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr, nullptr)
+                : ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                     &count, &maxLength, nullptr, nullptr, nullptr);
+    if (info != ERROR_SUCCESS) return;
+    list.reserve(count);
+    // The maximum is counted in characters; a UTF-8 name can need more bytes, so the
+    // buffer grows when a name does not fit rather than dropping that name.
+    std::string buffer(static_cast<size_t>(maxLength) + 1, '\0');
+    constexpr size_t limit = size_t{1} << 20;
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        const LONG rc = subKeys ? ::RegEnumKeyExA(key, index, buffer.data(), &length, nullptr,
+                                                  nullptr, nullptr, nullptr)
+                                : ::RegEnumValueA(key, index, buffer.data(), &length, nullptr,
+                                                  nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA && buffer.size() < limit) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS at the end
+        list.emplace_back(buffer.data(), length);
+        ++index;
+    }
+}
+
+bool DeleteTree(HKEY parent, const std::string& subKey) {
+    {
+        fw::THKey key;
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(parent, subKey.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+            key.Reset(opened);
+            std::vector<std::string> children;
+            EnumNames(key.Get(), true, children);
+            // A child that cannot go makes the final delete fail, which reports it.
+            for (const std::string& child : children) DeleteTree(key.Get(), child);
+        }
+    }
+    return ::RegDeleteKeyA(parent, subKey.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void TRegistry::SetRootKey(HKEY value) {
+    if (value == FRootKey) return;
+    CloseKey();
+    FRootKey = value;
+}
+
+HKEY TRegistry::BaseKey(bool fromRoot) const {
+    return fromRoot || !FCurrentKey ? FRootKey : FCurrentKey.Get();
+}
+
+bool TRegistry::Open(const std::string& path, bool canCreate, REGSAM access) {
+    const TRegKeyPath p = SplitKeyPath(path);
+    const HKEY base = BaseKey(p.FromRoot);
+    HKEY opened = nullptr;
+    const LONG rc =
+        canCreate ? ::RegCreateKeyExA(base, p.SubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      access, nullptr, &opened, nullptr)
+                  : ::RegOpenKeyExA(base, p.SubKey.c_str(), 0, access, &opened);
+    // The old key is closed only now: a relative path was taken from it.
+    FCurrentKey.Reset(rc == ERROR_SUCCESS ? opened : nullptr);
+    return rc == ERROR_SUCCESS;
+}
+
+bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
+    return Open(path, canCreate, KEY_ALL_ACCESS);
+}
+
+bool TRegistry::OpenKeyReadOnly(const std::string& path) { return Open(path, false, KEY_READ); }
+
+void TRegistry::CloseKey() { FCurrentKey.Reset(); }
+
+bool TRegistry::DeleteKey(const std::string& path) {
+    const TRegKeyPath p = SplitKeyPath(path);
+    if (p.SubKey.empty()) return false;
+    return DeleteTree(BaseKey(p.FromRoot), p.SubKey);
+}
+
+bool TRegistry::KeyExists(const std::string& path) const {
+    const TRegKeyPath p = SplitKeyPath(path);
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(BaseKey(p.FromRoot), p.SubKey.c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(opened);
+    return true;
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+    return FCurrentKey && ::RegDeleteValueA(FCurrentKey.Get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool TRegistry::ValueExists(const std::string& name) const {
+    return FCurrentKey && ::RegQueryValueExA(FCurrentKey.Get(), name.c_str(), nullptr, nullptr,
+                                             nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool TRegistry::GetDataInfo(const std::string& name, TRegDataInfo& info) const {
+    info = {};
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (!FCurrentKey || ::RegQueryValueExA(FCurrentKey.Get(), name.c_str(), nullptr, &type, nullptr,
+                                           &size) != ERROR_SUCCESS)
+        return false;
+    switch (type) {
+        case REG_SZ:
+            info.RegData = TRegDataType::rdString;
+            break;
+        case REG_EXPAND_SZ:
+            info.RegData = TRegDataType::rdExpandString;
+            break;
+        case REG_DWORD:
+            info.RegData = TRegDataType::rdInteger;
+            break;
+        case REG_BINARY:
+            info.RegData = TRegDataType::rdBinary;
+            break;
+        default:
+            info.RegData = TRegDataType::rdUnknown;
+            break;
+    }
+    info.DataSize = size;
+    return true;
+}
+
+TRegDataType TRegistry::GetDataType(const std::string& name) const {
+    TRegDataInfo info;
+    GetDataInfo(name, info);
+    return info.RegData;
+}
+
+std::string TRegistry::ReadString(const std::string& name) const {
+    DWORD type = REG_NONE;
+    std::string data;
+    if (!QueryValue(FCurrentKey.Get(), name, type, data)) return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) Fail("Invalid data type for", name);
+    // Up to the first zero: the stored terminator, or one a careless writer put inside.
+    data.resize(std::strlen(data.c_str()));
+    return data;
+}
+
+void TRegistry::WriteString(const std::string& name, const std::string& value) {
+    if (value.size() >= std::numeric_limits<DWORD>::max()) Fail("Failed to set data for", name);
+    PutData(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+int TRegistry::ReadInteger(const std::string& name) const {
+    DWORD type = REG_NONE;
+    std::string data;
+    if (!QueryValue(FCurrentKey.Get(), name, type, data)) Fail("Failed to get data for", name);
+    if (type != REG_DWORD || data.size() != sizeof(DWORD)) Fail("Invalid data type for", name);
+    std::int32_t value = 0;
+    std::memcpy(&value, data.data(), sizeof value);
+    return value;
+}
+
+void TRegistry::WriteInteger(const std::string& name, int value) {
+    const DWORD raw = static_cast<DWORD>(value);
+    PutData(name, REG_DWORD, &raw, sizeof raw);
+}
+
+bool TRegistry::ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
+
+void TRegistry::WriteBool(const std::string& name, bool value) {
+    WriteInteger(name, value ? 1 : 0);
+}
+
+void TRegistry::PutData(const std::string& name, DWORD type, const void* data, DWORD size) {
+    if (!FCurrentKey || ::RegSetValueExA(FCurrentKey.Get(), name.c_str(), 0, type,
+                                         static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
+        Fail("Failed to set data for", name);
+}
+
+void TRegistry::GetKeyNames(std::vector<std::string>& list) const {
+    EnumNames(FCurrentKey.Get(), true, list);
+}
+
+void TRegistry::GetValueNames(std::vector<std::string>& list) const {
+    EnumNames(FCurrentKey.Get(), false, list);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The registry object: one root key, at most one open current key, and typed
+// reads and writes of its values. Text is UTF-8 through the A functions.
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/Handles.h"
+
+// A read or write of a value that failed; the message names the value.
+class ERegistryException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
+
+struct TRegDataInfo {
+    TRegDataType RegData = TRegDataType::rdUnknown;
+    DWORD DataSize = 0;  // in bytes, as the registry reports it
+};
+
+class TRegistry {
+public:
+    TRegistry() = default;
+    ~TRegistry() = default;
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    HKEY RootKey() const { return FRootKey; }
+    // Changing the root closes the current key: it belonged to the old root.
+    void SetRootKey(HKEY value);
+    // The open current key, or nullptr.
+    HKEY CurrentKey() const { return FCurrentKey.Get(); }
+
+    // Open (and with canCreate create) a key with full access and make it current.
+    // Every attempt closes the previous current key, so reads after a failed open
+    // fail instead of quietly reading the key opened before.
+    bool OpenKey(const std::string& path, bool canCreate);
+    bool OpenKeyReadOnly(const std::string& path);
+    void CloseKey();
+
+    // Deletes the key and everything below it. An empty path is refused: it would
+    // name the current or the root key itself.
+    bool DeleteKey(const std::string& path);
+    bool KeyExists(const std::string& path) const;
+
+    bool DeleteValue(const std::string& name);
+    bool ValueExists(const std::string& name) const;
+    bool GetDataInfo(const std::string& name, TRegDataInfo& info) const;
+    TRegDataType GetDataType(const std::string& name) const;
+
+    // Missing value (or no current key): "". REG_SZ and REG_EXPAND_SZ are read.
+    std::string ReadString(const std::string& name) const;
+    void WriteString(const std::string& name, const std::string& value);
+    int ReadInteger(const std::string& name) const;
+    void WriteInteger(const std::string& name, int value);
+    bool ReadBool(const std::string& name) const;
+    void WriteBool(const std::string& name, bool value);
+
+    // Replace the list with the current key's subkey or value names (empty without one).
+    void GetKeyNames(std::vector<std::string>& list) const;
+    void GetValueNames(std::vector<std::string>& list) const;
+
+private:
+    bool Open(const std::string& path, bool canCreate, REGSAM access);
+    // The key a path is taken from: the root for "\..." or without a current key.
+    HKEY BaseKey(bool fromRoot) const;
+    void PutData(const std::string& name, DWORD type, const void* data, DWORD size);
+
+    HKEY FRootKey = HKEY_CURRENT_USER;
+    fw::THKey FCurrentKey;
+};

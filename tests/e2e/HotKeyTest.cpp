@@ -1,0 +1,234 @@
+// Shortcuts pressed on the desktop run their own binding's command in the real program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "framework/Handles.h"
+
+using namespace e2e;
+
+namespace {
+
+class HotKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CleanRegistry();
+        log = ResetRecordLog();
+        helper = RecordArgsWithSpaces();
+    }
+
+    // Runs the helper from a quoted path with spaces, followed by the arguments.
+    std::string Command(const std::string& arguments) const {
+        return "\"" + helper + "\" " + arguments;
+    }
+
+    void Store(const std::string& name, const TBinding& b) const { WriteBinding(HotKeysKey(), name, b); }
+
+    // Waits for the helper's next run and returns its arguments after the program.
+    std::vector<std::string> NextRun() {
+        const size_t want = seen + 1;
+        std::vector<TRecord> records;
+        WaitFor([&] { return (records = ReadRecords(log)).size() >= want; }, 10000);
+        if (records.size() < want) return {"<no run>"};
+        seen = want;
+        const auto& args = records[want - 1].Args;
+        return args.empty() ? std::vector<std::string>{} : std::vector<std::string>(args.begin() + 1, args.end());
+    }
+
+    // No run beyond those already seen, after giving a stray one time to show up.
+    bool NoFurtherRun() const {
+        ::Sleep(700);
+        return ReadRecords(log).size() == seen;
+    }
+
+    std::string log, helper;
+    size_t seen = 0;
+};
+
+using TArgs = std::vector<std::string>;
+
+bool SameFile(const std::string& a, const std::string& b) { return ::lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// Makes the helper the program that opens .htm files, so that a web address opened in a new
+// browser window reaches the helper and never a real browser. The per-user classes are the
+// place, but Wine 8 does not merge them into HKEY_CLASSES_ROOT: there the merged view itself
+// is written, and the previous handler put back afterwards.
+class TBrowserStandIn {
+public:
+    TBrowserStandIn() {
+        Register();
+        if (!SameFile(Browser(), RecordArgsPath())) {
+            Unregister();
+            FRoot = HKEY_CLASSES_ROOT;
+            FPrefix.clear();
+            Register();
+        }
+    }
+    ~TBrowserStandIn() { Unregister(); }
+    TBrowserStandIn(const TBrowserStandIn&) = delete;
+    TBrowserStandIn& operator=(const TBrowserStandIn&) = delete;
+
+    // The browser as the shell names it now, asked the way the program asks.
+    static std::string Browser() {
+        std::string path(MAX_PATH, '\0');
+        DWORD size = static_cast<DWORD>(path.size());
+        if (::AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, ".htm", "open", path.data(),
+                                &size) != S_OK)
+            return {};
+        path.resize(std::strlen(path.c_str()));
+        return path;
+    }
+
+private:
+    static constexpr const char* kProgId = "TarvoE2e.RecordArgs";
+
+    std::optional<std::string> Default(const std::string& subKey) const {
+        fw::THKey key;
+        if (::RegOpenKeyExA(FRoot, (FPrefix + subKey).c_str(), 0, KEY_READ, key.Put())) return std::nullopt;
+        DWORD size = 0;
+        if (::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, nullptr, &size)) return std::nullopt;
+        std::string value(size + 1, '\0');
+        ::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size);
+        value.resize(std::strlen(value.c_str()));
+        return value;
+    }
+    void SetDefault(const std::string& subKey, const std::string& value) const {
+        fw::THKey key;
+        ::RegCreateKeyExA(FRoot, (FPrefix + subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          key.Put(), nullptr);
+        ::RegSetValueExA(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
+    }
+    void Register() {
+        FOldProgId = Default(".htm");
+        SetDefault(".htm", kProgId);
+        SetDefault(std::string(kProgId) + "\\shell\\open\\command", "\"" + RecordArgsPath() + "\" \"%1\"");
+    }
+    void Unregister() {
+        ::RegDeleteTreeA(FRoot, (FPrefix + kProgId).c_str());
+        if (FOldProgId)
+            SetDefault(".htm", *FOldProgId);
+        else
+            ::RegDeleteTreeA(FRoot, (FPrefix + ".htm").c_str());
+    }
+
+    HKEY FRoot = HKEY_CURRENT_USER;
+    std::string FPrefix = "Software\\Classes\\";
+    std::optional<std::string> FOldProgId;
+};
+
+}  // namespace
+
+TEST_F(HotKeys, FirstRunSeedsALiveF9BindingThatRunsUnderTheDemoBox) {
+    TBrowserStandIn browser;
+    ASSERT_TRUE(SameFile(TBrowserStandIn::Browser(), RecordArgsPath()))
+        << "F9 would open a real browser: " << TBrowserStandIn::Browser();
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Caption, "One-time Tarvo Demo");
+    EXPECT_EQ(box->Text, "Try pressing the F9 key now to see the demo...");
+    EXPECT_TRUE(::IsWindowVisible(tarvo.MainWindow()));
+
+    // Written before the box opens: the Run entry (the program's own path) and the option.
+    auto run = ReadValue(RunKey, RunValueName);
+    ASSERT_TRUE(run);
+    EXPECT_EQ(AsString(*run), TarvoPath());
+    EXPECT_EQ(ReadValue(SettingsKey(), "NewBrowser"), DwordValue(1));
+    EXPECT_FALSE(KeyExists(HotKeysKey()));
+
+    // The seeded binding is live under the box, and opens its home page in a new window.
+    EXPECT_TRUE(ShortcutTaken(VK_F9));
+    PressShortcut(VK_F9);
+    TArgs run1 = NextRun();
+    ASSERT_EQ(run1.size(), 1u);
+    EXPECT_EQ(run1[0].rfind("http://", 0), 0u) << run1[0];
+    EXPECT_TRUE(tarvo.MessageBox());
+
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
+    EXPECT_TRUE(::IsWindowVisible(tarvo.MainWindow()));
+    EXPECT_FALSE(tarvo.MessageBox());
+    // Nothing of the bindings is stored until the user changes the list.
+    EXPECT_FALSE(KeyExists(HotKeysKey()));
+    EXPECT_FALSE(KeyExists(LegacyApplicationKey()));
+}
+
+TEST_F(HotKeys, ShortcutStartsAQuotedProgramPathWithSpacesAndItsArguments) {
+    Store("F7", {Command("first \"second arg\""), VK_F7, false, false, false, true});
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    ASSERT_FALSE(tarvo.MessageBox());
+
+    PressShortcut(VK_F7);
+    EXPECT_EQ(NextRun(), (TArgs{"first", "second arg"}));
+    std::vector<TRecord> records = ReadRecords(log);
+    ASSERT_EQ(records.size(), 1u);
+    ASSERT_FALSE(records[0].Args.empty());
+    // The program part lost its quotes and reached the shell whole, spaces and all.
+    EXPECT_TRUE(SameFile(records[0].Args[0], helper)) << records[0].Args[0];
+
+    // A second press runs it again: the binding stays live after its first use.
+    PressShortcut(VK_F7);
+    EXPECT_EQ(NextRun(), (TArgs{"first", "second arg"}));
+}
+
+TEST_F(HotKeys, DisabledBindingRunsNothingAndLeavesItsShortcutFree) {
+    Store("F6", {Command("disabled"), VK_F6, false, false, false, false});
+    Store("F7", {Command("enabled"), VK_F7, false, false, false, true});
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+
+    EXPECT_FALSE(ShortcutTaken(VK_F6));
+    EXPECT_TRUE(ShortcutTaken(VK_F7));
+    PressShortcut(VK_F6);
+    PressShortcut(VK_F7);
+    EXPECT_EQ(NextRun(), TArgs{"enabled"});
+    EXPECT_TRUE(NoFurtherRun());
+}
+
+TEST_F(HotKeys, EveryModifierMustBeHeldAndEachShortcutRunsItsOwnRowAfterSorting) {
+    // The list sorts by shortcut text ("Alt+Shift+B" first), not in the stored order:
+    // rows and registrations must still belong together.
+    Store("ControlAlt_X", {Command("ctrl-alt-x"), 'X', true, true, false, true});
+    Store("F7", {Command("f7"), VK_F7, false, false, false, true});
+    Store("ShiftAlt_B", {Command("alt-shift-b"), 'B', false, true, true, true});
+    Store("ShiftControl_F1", {Command("ctrl-shift-f1"), VK_F1, true, false, true, true});
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    ASSERT_FALSE(tarvo.MessageBox());
+
+    EXPECT_TRUE(ShortcutTaken('X', true, true, false));
+    EXPECT_FALSE(ShortcutTaken('X', true, false, false));
+    EXPECT_FALSE(ShortcutTaken('X', false, true, false));
+    EXPECT_FALSE(ShortcutTaken('X', true, true, true));
+
+    // Partial or extra modifiers run nothing.
+    PressShortcut('X', true, false, false);
+    PressShortcut('X', false, true, false);
+    PressShortcut('X', true, true, true);
+    PressShortcut(VK_F1, true, false, false);
+    PressShortcut('B', false, true, false);
+    EXPECT_TRUE(NoFurtherRun());
+
+    PressShortcut('X', true, true, false);
+    EXPECT_EQ(NextRun(), TArgs{"ctrl-alt-x"});
+    PressShortcut(VK_F1, true, false, true);
+    EXPECT_EQ(NextRun(), TArgs{"ctrl-shift-f1"});
+    PressShortcut('B', false, true, true);
+    EXPECT_EQ(NextRun(), TArgs{"alt-shift-b"});
+    PressShortcut(VK_F7);
+    EXPECT_EQ(NextRun(), TArgs{"f7"});
+    EXPECT_TRUE(NoFurtherRun());
+}

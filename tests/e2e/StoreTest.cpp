@@ -1,0 +1,459 @@
+// What the real program stores: the first save, the saved layout, the legacy import,
+// unreadable bindings, and saves cut short by a killed process.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+
+using namespace e2e;
+
+namespace {
+
+using TArgs = std::vector<std::string>;
+
+class Store : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CleanRegistry();
+        log = ResetRecordLog();
+        helper = RecordArgsWithSpaces();
+    }
+
+    std::string Command(const std::string& arguments) const {
+        return "\"" + helper + "\" " + arguments;
+    }
+    static std::string Key(const std::string& name) { return HotKeysKey() + "\\" + name; }
+
+    // Arguments of every run of the helper so far, the program left out.
+    std::vector<TArgs> Runs() const {
+        std::vector<TArgs> runs;
+        for (const TRecord& r : ReadRecords(log))
+            runs.push_back(r.Args.empty() ? TArgs{} : TArgs(r.Args.begin() + 1, r.Args.end()));
+        return runs;
+    }
+    bool WaitForRuns(size_t n) const {
+        return WaitFor([&] { return Runs().size() >= n; });
+    }
+
+    // True once every named binding is stored with this enabled state.
+    static bool StoredEnabled(const std::vector<std::string>& names, bool enabled) {
+        for (const std::string& name : names) {
+            auto value = ReadValue(Key(name), "Enabled");
+            if (!value || *value != DwordValue(enabled)) return false;
+        }
+        return true;
+    }
+
+    std::string log, helper;
+};
+
+const char* const kDemoCaption = "One-time Tarvo Demo";
+
+// The names a "Tarvo Error" box lists, one per indented line.
+std::set<std::string> ListedNames(const std::string& text) {
+    std::set<std::string> names;
+    size_t start = text.find('\n');
+    while (start != std::string::npos) {
+        size_t end = text.find('\n', start + 1);
+        std::string line = text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        line.erase(0, line.find_first_not_of(' '));
+        if (!line.empty()) names.insert(line);
+        start = end;
+    }
+    return names;
+}
+
+// The text as this program's code page spells it, the way the helper logs its arguments.
+std::string InAnsiCodePage(const std::string& utf8, bool& lossless) {
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
+    BOOL defaulted = FALSE;
+    int m = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, &defaulted);
+    std::string ansi(static_cast<size_t>(m), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), m, nullptr, &defaulted);
+    ansi.resize(std::strlen(ansi.c_str()));
+    lossless = !defaulted;
+    return ansi;
+}
+
+}  // namespace
+
+TEST_F(Store, FirstSaveStoresTheLayoutAndAnEmptiedListStaysEmpty) {
+    {
+        // Without a save, the next start is a first run again.
+        TTarvo first;
+        first.Start(false);
+        auto box = first.WaitForMessageBox();
+        ASSERT_TRUE(box);
+        ASSERT_TRUE(first.DismissMessageBox(*box));
+        ASSERT_TRUE(WaitFor([&] { return first.StartupDone(); }));
+        ASSERT_TRUE(first.ChooseFromTrayMenu('x'));
+        ASSERT_TRUE(first.WaitForExit());
+    }
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Caption, kDemoCaption);
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
+
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
+    ASSERT_TRUE(WaitFor([&] { return StoredEnabled({"F9"}, false); }));
+    EXPECT_EQ(SubKeys(HotKeysKey()), (std::vector<std::string>{"F9", "_FirstRun"}));
+    EXPECT_TRUE(ReadValues(Key("_FirstRun")).empty());
+    TRegValues f9 = ReadValues(Key("F9"));
+    auto address = AsString(f9["Address"]);
+    ASSERT_TRUE(address);
+    EXPECT_EQ(address->rfind("http://", 0), 0u) << *address;
+    EXPECT_EQ(f9, BindingValues({*address, VK_F9, false, false, false, false}));
+    EXPECT_FALSE(ShortcutTaken(VK_F9));
+
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('x'));
+    ASSERT_TRUE(tarvo.WaitForExit());
+
+    // The user deletes every binding: the marker alone is left.
+    DeleteTree(Key("F9"));
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    EXPECT_FALSE(tarvo.MessageBox());
+    EXPECT_FALSE(::IsWindowVisible(tarvo.MainWindow()));
+    EXPECT_FALSE(ShortcutTaken(VK_F9));
+    // A save now writes the list as it is: empty, nothing seeded. The marker is taken away
+    // first so its return shows that the save has happened.
+    DeleteTree(Key("_FirstRun"));
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('e'));
+    ASSERT_TRUE(tarvo.Sync());
+    EXPECT_TRUE(KeyExists(Key("_FirstRun")));
+    EXPECT_EQ(SubKeys(HotKeysKey()), std::vector<std::string>{"_FirstRun"});
+}
+
+TEST_F(Store, EveryBindingIsWrittenWithItsSixTypedValues) {
+    const std::map<std::string, TBinding> stored = {
+        {"ControlAlt_X", {Command("x"), 'X', true, true, false, true}},
+        {"F7", {Command("f7 \"with space\""), VK_F7, false, false, false, false}},
+        {"ShiftAlt_Numpad5", {Command("n5"), VK_NUMPAD5, false, true, true, true}},
+        {"ShiftControl_F1", {Command("f1"), VK_F1, true, false, true, true}},
+    };
+    std::vector<std::string> names;
+    for (const auto& [name, b] : stored) {
+        WriteBinding(HotKeysKey(), name, b);
+        names.push_back(name);
+    }
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    ASSERT_FALSE(tarvo.MessageBox());
+
+    for (bool enabled : {false, true}) {
+        ASSERT_TRUE(tarvo.ChooseFromTrayMenu(enabled ? 'e' : 'd'));
+        ASSERT_TRUE(WaitFor([&] { return StoredEnabled(names, enabled); }));
+        std::vector<std::string> expectedKeys = names;
+        expectedKeys.push_back("_FirstRun");
+        EXPECT_EQ(SubKeys(HotKeysKey()), expectedKeys);
+        EXPECT_TRUE(ReadValues(Key("_FirstRun")).empty());
+        for (const auto& [name, b] : stored) {
+            TBinding want = b;
+            want.Enabled = enabled;
+            // Exactly these six values, REG_SZ and REG_DWORD, nothing more.
+            EXPECT_EQ(ReadValues(Key(name)), BindingValues(want)) << name;
+        }
+        EXPECT_EQ(ShortcutTaken(VK_NUMPAD5, false, true, true), enabled);
+    }
+}
+
+TEST_F(Store, LegacyBindingsAreImportedAndTheOldApplicationKeyRemoved) {
+    const TBinding legacyOn{Command("legacy"), 'L', true, true, false, true};
+    const TBinding legacyOff{Command("off"), VK_F8, false, false, false, false};
+    WriteBinding(LegacyHotKeysKey(UserName()), "ControlAlt_L", legacyOn);
+    WriteBinding(LegacyHotKeysKey(UserName()), "F8", legacyOff);
+    WriteBinding(LegacyHotKeysKey("Another User"), "F2", {Command("other"), VK_F2});
+
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    EXPECT_FALSE(tarvo.MessageBox());
+    EXPECT_FALSE(::IsWindowVisible(tarvo.MainWindow()));
+    PressShortcut('L', true, true);
+    ASSERT_TRUE(WaitForRuns(1));
+    EXPECT_EQ(Runs(), std::vector<TArgs>{{"legacy"}});
+    EXPECT_FALSE(ShortcutTaken(VK_F8));
+
+    // Stored under the current key before the old one went away.
+    EXPECT_EQ(SubKeys(HotKeysKey()), (std::vector<std::string>{"ControlAlt_L", "F8", "_FirstRun"}));
+    EXPECT_EQ(ReadValues(Key("ControlAlt_L")), BindingValues(legacyOn));
+    EXPECT_EQ(ReadValues(Key("F8")), BindingValues(legacyOff));
+    EXPECT_FALSE(KeyExists(LegacyApplicationKey()));
+
+    // A start in which nothing changed keeps them.
+    tarvo.Kill();
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    EXPECT_FALSE(tarvo.MessageBox());
+    PressShortcut('L', true, true);
+    ASSERT_TRUE(WaitForRuns(2));
+    EXPECT_EQ(Runs().back(), TArgs{"legacy"});
+}
+
+TEST_F(Store, LegacyKeyStaysWhileItHoldsAnUnreadableBinding) {
+    const TBinding good{Command("legacy"), VK_F8, false, false, false, true};
+    WriteBinding(LegacyHotKeysKey(UserName()), "F8", good);
+    const std::string bad = LegacyHotKeysKey(UserName()) + "\\F11";
+    WriteValues(bad, {{"Address", StringValue("x")}, {"VirtualKey", DwordValue(VK_F11)}, {"Ctrl", DwordValue(0)}});
+    const TRegValues badBefore = ReadValues(bad);
+
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Caption, "Tarvo Error");
+    EXPECT_EQ(ListedNames(box->Text), std::set<std::string>{"F11"}) << box->Text;
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
+
+    EXPECT_TRUE(ShortcutTaken(VK_F8));
+    EXPECT_EQ(SubKeys(HotKeysKey()), (std::vector<std::string>{"F8", "_FirstRun"}));
+    EXPECT_EQ(ReadValues(Key("F8")), BindingValues(good));
+    EXPECT_EQ(ReadValues(bad), badBefore);
+}
+
+TEST_F(Store, UnreadableBindingsAreReportedOnceAndKeptByteForByte) {
+    const std::string nonAscii = "gr\xC3\xBC\xC3\x9F" "e caf\xC3\xA9";  // "grüße café"
+    const std::string longAddress = "http://example.invalid/" + std::string(64 * 1024, 'a');
+    const std::map<std::string, TBinding> good = {
+        {"F2", {Command("good-f2"), VK_F2}},
+        {"ControlAlt_G", {Command("good-g"), 'G', true, true}},
+        {"F4", {longAddress, VK_F4}},
+        {"F5", {Command("\"" + nonAscii + "\""), VK_F5}},
+    };
+    for (const auto& [name, b] : good) WriteBinding(HotKeysKey(), name, b);
+    // A missing Address is read as an empty command, and any number other than 0 as true:
+    // loaded, not reported.
+    TRegValues noAddress = BindingValues({"", VK_F3});
+    noAddress.erase("Address");
+    WriteValues(Key("F3"), noAddress);
+    TRegValues shiftFive = BindingValues({Command("shift-five"), VK_F6, false, false, true});
+    shiftFive["Shift"] = DwordValue(5);
+    WriteValues(Key("Shift_F6"), shiftFive);
+
+    std::map<std::string, TRegValues> bad;
+    const TRegValues whole = BindingValues({Command("bad"), 'Q', true, false, false, true});
+    for (const std::string value : {"Ctrl", "Alt", "Shift", "Enabled", "VirtualKey"}) {
+        TRegValues missing = whole, mistyped = whole;
+        missing.erase(value);
+        mistyped[value] = StringValue(value == "VirtualKey" ? "81" : "1");
+        bad["Missing_" + value] = missing;
+        bad["Mistyped_" + value] = mistyped;
+    }
+    TRegValues numberAddress = whole;
+    numberAddress["Address"] = DwordValue(7);
+    bad["Mistyped_Address"] = numberAddress;
+    for (DWORD code : {0u, 91u, 186u, 4096u}) {
+        TRegValues v = whole;
+        v["VirtualKey"] = DwordValue(code);
+        bad["Key_" + std::to_string(code)] = v;
+    }
+    std::map<std::string, TRegValues> badBefore;
+    std::set<std::string> badNames;
+    for (const auto& [name, values] : bad) {
+        WriteValues(Key(name), values);
+        badBefore[name] = ReadValues(Key(name));
+        badNames.insert(name);
+    }
+
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Caption, "Tarvo Error");
+    EXPECT_EQ(ListedNames(box->Text), badNames) << box->Text;
+    // The good bindings already work while the report is open.
+    PressShortcut(VK_F2);
+    ASSERT_TRUE(WaitForRuns(1));
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
+    EXPECT_FALSE(WaitFor([&] { return tarvo.MessageBox().has_value(); }, 1000)) << "a second box";
+
+    // Every good binding is live; the ones that start something run their own command.
+    for (WORD key : {VK_F2, VK_F3, VK_F4, VK_F5}) EXPECT_TRUE(ShortcutTaken(key)) << key;
+    EXPECT_TRUE(ShortcutTaken(VK_F6, false, false, true));
+    EXPECT_TRUE(ShortcutTaken('G', true, true));
+    EXPECT_FALSE(ShortcutTaken('Q', true));
+    PressShortcut('G', true, true);
+    ASSERT_TRUE(WaitForRuns(2));
+    PressShortcut(VK_F5);
+    ASSERT_TRUE(WaitForRuns(3));
+    bool lossless = false;
+    const std::string logged = InAnsiCodePage(nonAscii, lossless);
+    std::vector<TArgs> runs = Runs();
+    EXPECT_EQ(runs[0], TArgs{"good-f2"});
+    EXPECT_EQ(runs[1], TArgs{"good-g"});
+    ASSERT_TRUE(lossless) << "this code page cannot spell the test's text";
+    EXPECT_EQ(runs[2], TArgs{logged});
+
+    // A save rewrites the good bindings and leaves the unreadable ones exactly as they were.
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
+    std::vector<std::string> goodNames{"F3", "Shift_F6"};
+    for (const auto& [name, b] : good) goodNames.push_back(name);
+    ASSERT_TRUE(WaitFor([&] { return StoredEnabled(goodNames, false); }));
+    for (const auto& [name, b] : good) {
+        TBinding want = b;
+        want.Enabled = false;
+        EXPECT_EQ(ReadValues(Key(name)), BindingValues(want)) << name;
+    }
+    // Rewritten whole, the way every binding is stored.
+    EXPECT_EQ(ReadValues(Key("F3")), BindingValues({"", VK_F3, false, false, false, false}));
+    EXPECT_EQ(ReadValues(Key("Shift_F6")),
+              BindingValues({Command("shift-five"), VK_F6, false, false, true, false}));
+    for (const auto& [name, values] : badBefore) EXPECT_EQ(ReadValues(Key(name)), values) << name;
+    std::set<std::string> keys(goodNames.begin(), goodNames.end());
+    keys.insert(badNames.begin(), badNames.end());
+    keys.insert("_FirstRun");
+    std::vector<std::string> present = SubKeys(HotKeysKey());
+    EXPECT_EQ(std::set<std::string>(present.begin(), present.end()), keys);
+}
+
+TEST_F(Store, SavesCutShortAtRandomMomentsLoseNoBinding) {
+    std::map<std::string, TBinding> stored;
+    int n = 0;
+    for (WORD key : {VK_F2, VK_F3, VK_F4, VK_F5, VK_F6, VK_F7, VK_F8, VK_F10, VK_F11, VK_F12}) {
+        stored["F" + std::to_string(key - VK_F1 + 1)] = {Command("kill-" + std::to_string(n++)), key};
+    }
+    for (char letter = 'A'; letter <= 'J'; ++letter)
+        stored[std::string("ControlAlt_") + letter] = {Command("kill-" + std::to_string(n++)),
+                                                       static_cast<DWORD>(letter), true, true};
+    for (const auto& [name, b] : stored) WriteBinding(HotKeysKey(), name, b);
+    WriteValues(Key("_FirstRun"), {});
+
+    auto enabledStates = [&] {
+        std::map<std::string, bool> states;
+        for (const auto& [name, b] : stored)
+            if (auto enabled = ReadDword(Key(name), "Enabled")) states[name] = *enabled != 0;
+        return states;
+    };
+    auto countEnabled = [](const std::map<std::string, bool>& states) {
+        return std::count_if(states.begin(), states.end(), [](const auto& s) { return s.second; });
+    };
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    auto now = [&] {
+        LARGE_INTEGER t;
+        ::QueryPerformanceCounter(&t);
+        return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    };
+    // Sleep() is too coarse to land inside a save that lasts about a millisecond.
+    auto pause = [&](double ms) {
+        const double end = now() + ms;
+        while (end - now() > 3) ::Sleep(1);
+        while (now() < end) ::Sleep(0);
+    };
+
+    const unsigned seed = static_cast<unsigned>(::GetTickCount64());
+    std::cout << "kill seed " << seed << "\n";
+    std::mt19937 random(seed);
+    // Half the kills land anywhere in the 300 ms after the key press; the other half within
+    // a millisecond of the save's first write, which a key press alone rarely hits.
+    std::uniform_real_distribution<double> anyDelay(0, 300), afterFirstWrite(0, 1);
+    TTarvo tarvo;
+    int before = 0, during = 0, after = 0;
+    for (int kill = 0; kill < 50; ++kill) {
+        tarvo.Start();
+        ASSERT_TRUE(tarvo.StartupDone()) << "kill " << kill;
+        ASSERT_FALSE(tarvo.MessageBox()) << "kill " << kill << ": " << tarvo.MessageBox()->Text;
+        const std::map<std::string, bool> was = enabledStates();
+        ASSERT_EQ(was.size(), stored.size()) << "kill " << kill;
+        // Whichever command changes most, so that every save has plenty to write.
+        const bool enable = countEnabled(was) < 10;
+        const bool aimed = kill % 2 != 0;
+        TKeyWatch watch(HotKeysKey());
+        ASSERT_TRUE(tarvo.ChooseFromTrayMenu(enable ? 'e' : 'd', false)) << "kill " << kill;
+        if (aimed) {
+            ASSERT_TRUE(watch.Wait(5000)) << "kill " << kill << ": no save";
+            pause(afterFirstWrite(random));
+        } else {
+            pause(anyDelay(random));
+        }
+        tarvo.Kill();
+
+        // Every binding is there and loadable, as it was or as the save made it.
+        for (const std::string& name : SubKeys(HotKeysKey())) {
+            const std::string target = name.front() == '~' ? name.substr(1) : name;
+            EXPECT_TRUE(name == "_FirstRun" || stored.count(target)) << "kill " << kill << ": stray key " << name;
+        }
+        for (const auto& [name, b] : stored) {
+            auto loaded = ParseBinding(ReadValues(Key(name)));
+            ASSERT_TRUE(loaded) << "kill " << kill << ": " << name << " missing or incomplete";
+            TBinding want = b;
+            want.Enabled = loaded->Enabled;
+            EXPECT_EQ(*loaded, want) << "kill " << kill << ": " << name;
+        }
+        // Where the kill landed, for the record.
+        const std::map<std::string, bool> is = enabledStates();
+        int toChange = 0, changed = 0;
+        for (const auto& [name, state] : was) {
+            toChange += state != enable;
+            changed += state != enable && is.at(name) == enable;
+        }
+        (changed == 0 ? before : changed < toChange ? during : after) += 1;
+    }
+    std::cout << "kills before a save: " << before << ", during one: " << during
+              << ", after it: " << after << "\n";
+
+    // A normal start loads all twenty without complaint, and a save completes them.
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    EXPECT_FALSE(WaitFor([&] { return tarvo.MessageBox().has_value(); }, 500));
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('e'));
+    std::vector<std::string> names;
+    for (const auto& [name, b] : stored) names.push_back(name);
+    ASSERT_TRUE(WaitFor([&] { return StoredEnabled(names, true); }));
+    ASSERT_TRUE(WaitFor([&] {
+        auto keys = SubKeys(HotKeysKey());
+        return std::none_of(keys.begin(), keys.end(), [](const std::string& k) { return k.front() == '~'; });
+    }));
+    for (const auto& [name, b] : stored)
+        EXPECT_TRUE(ShortcutTaken(static_cast<WORD>(b.VirtualKey), b.Ctrl, b.Alt)) << name;
+}
+
+
+TEST_F(Store, BindingKeyNamedInAnotherLetterCaseSurvivesASave) {
+    // Registry key names ignore case: "f7" is the key the program calls F7.
+    const TBinding f7{Command("lower-f7"), VK_F7};
+    const TBinding x{Command("lower-x"), 'X', true, true};
+    WriteBinding(HotKeysKey(), "f7", f7);
+    WriteBinding(HotKeysKey(), "controlalt_x", x);
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    EXPECT_TRUE(ShortcutTaken(VK_F7));
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
+    ASSERT_TRUE(tarvo.Sync());
+
+    TBinding off = f7;
+    off.Enabled = false;
+    EXPECT_EQ(ParseBinding(ReadValues(Key("F7"))), off);
+    off = x;
+    off.Enabled = false;
+    EXPECT_EQ(ParseBinding(ReadValues(Key("ControlAlt_X"))), off);
+
+    // And the next start still has both.
+    tarvo.Kill();
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('e'));
+    ASSERT_TRUE(tarvo.Sync());
+    EXPECT_TRUE(ShortcutTaken(VK_F7));
+    EXPECT_TRUE(ShortcutTaken('X', true, true));
+}

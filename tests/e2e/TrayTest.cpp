@@ -1,0 +1,169 @@
+// Living in the tray: the hidden start, showing from the tray icon, hiding with Esc, the
+// tray menu and minimising, with the window's placement stored on every hide.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "Driver.h"
+
+using namespace e2e;
+
+// Found by argument-dependent lookup, so they live beside RECT in the global namespace.
+static bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+static std::ostream& operator<<(std::ostream& out, const RECT& r) {
+    return out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+namespace {
+
+bool Visible(HWND h) { return h && ::IsWindowVisible(h); }
+
+RECT WindowRect(HWND h) {
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    return r;
+}
+
+class Tray : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CleanRegistry();
+        ResetRecordLog();
+        // One stored binding: a normal start, not a first run.
+        WriteBinding(HotKeysKey(), "F7", {"\"" + RecordArgsPath() + "\" tray", VK_F7});
+        WriteValues(HotKeysKey() + "\\_FirstRun", {});
+    }
+
+    // The four placement values as stored, or nullopt when one is missing or mistyped.
+    static std::optional<RECT> StoredPlacement() {
+        const TRegValues v = ReadValues(SettingsKey());
+        auto get = [&](const char* name) -> std::optional<LONG> {
+            auto it = v.find(name);
+            if (it == v.end()) return std::nullopt;
+            auto d = AsDword(it->second);
+            if (!d) return std::nullopt;
+            return static_cast<LONG>(*d);
+        };
+        auto left = get("MainLeft"), top = get("MainTop"), width = get("MainWidth"), height = get("MainHeight");
+        if (!left || !top || !width || !height) return std::nullopt;
+        return RECT{*left, *top, *left + *width, *top + *height};
+    }
+
+    static void StorePlacement(LONG left, LONG top, LONG width, LONG height) {
+        WriteValues(SettingsKey(), {{"MainLeft", DwordValue(static_cast<DWORD>(left))},
+                                    {"MainTop", DwordValue(static_cast<DWORD>(top))},
+                                    {"MainWidth", DwordValue(static_cast<DWORD>(width))},
+                                    {"MainHeight", DwordValue(static_cast<DWORD>(height))}});
+    }
+
+    static void ForgetPlacement() {
+        for (const char* name : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+            DeleteValue(SettingsKey(), name);
+    }
+
+    // Starts normally and shows the main window with a click on the tray icon.
+    void StartAndShow() {
+        tarvo.Start();
+        ASSERT_TRUE(tarvo.StartupDone());
+        main = tarvo.MainWindow();
+        app = tarvo.ApplicationWindow();
+        ASSERT_NE(main, nullptr);
+        ASSERT_NE(app, nullptr);
+        tarvo.ClickTray();
+        ASSERT_TRUE(WaitFor([&] { return Visible(main); }));
+    }
+
+    TTarvo tarvo;
+    HWND main = nullptr, app = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Tray, NormalStartShowsNoWindowAndNoTaskbarButton) {
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    // Give a window that shows late the time to appear.
+    EXPECT_FALSE(WaitFor([&] { return Visible(tarvo.MainWindow()) || tarvo.MessageBox(); }, 700));
+    ASSERT_NE(tarvo.MainWindow(), nullptr);
+    EXPECT_FALSE(Visible(tarvo.ApplicationWindow()));
+    EXPECT_TRUE(ShortcutTaken(VK_F7));
+    // A click needs both halves: the button going down alone shows nothing.
+    tarvo.PostTray(WM_LBUTTONDOWN);
+    EXPECT_FALSE(WaitFor([&] { return Visible(tarvo.MainWindow()); }, 500));
+    tarvo.PostTray(WM_LBUTTONUP);
+    EXPECT_TRUE(WaitFor([&] { return Visible(tarvo.MainWindow()); }));
+    EXPECT_TRUE(Visible(tarvo.ApplicationWindow()));
+}
+
+TEST_F(Tray, EscHidesTheShownWindowAndStoresWhereItWas) {
+    StorePlacement(150, 90, 520, 380);
+    StartAndShow();
+    EXPECT_EQ(WindowRect(main), (RECT{150, 90, 670, 470}));
+    EXPECT_TRUE(Visible(app));
+
+    ForgetPlacement();
+    ASSERT_EQ(::GetForegroundWindow(), main);
+    PressShortcut(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
+    ASSERT_TRUE(WaitFor([&] { return StoredPlacement().has_value(); }));
+    EXPECT_EQ(*StoredPlacement(), (RECT{150, 90, 670, 470}));
+    EXPECT_TRUE(tarvo.Running());
+
+    // "Show" from the tray menu brings it back in the same place; "Hide" stores it again.
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s'));
+    ASSERT_TRUE(WaitFor([&] { return Visible(main); }));
+    EXPECT_EQ(WindowRect(main), (RECT{150, 90, 670, 470}));
+    ::SetWindowPos(main, nullptr, 200, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ForgetPlacement();
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('h'));
+    ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
+    ASSERT_TRUE(WaitFor([&] { return StoredPlacement().has_value(); }));
+    EXPECT_EQ(*StoredPlacement(), (RECT{200, 120, 720, 500}));
+}
+
+TEST_F(Tray, MinimisingHidesTheWindowAndTheTaskbarButton) {
+    StartAndShow();
+    ASSERT_TRUE(Visible(app));
+    const RECT shown = WindowRect(main);
+    ForgetPlacement();
+
+    ::PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Visible(main) && !Visible(app); }));
+    // The placement of the window as it was shown, not of a minimised one.
+    ASSERT_TRUE(WaitFor([&] { return StoredPlacement().has_value(); }));
+    EXPECT_EQ(*StoredPlacement(), shown);
+    EXPECT_TRUE(tarvo.Running());
+    EXPECT_TRUE(ShortcutTaken(VK_F7));
+
+    // The tray icon is the way back, with the taskbar button restored.
+    tarvo.ClickTray();
+    ASSERT_TRUE(WaitFor([&] { return Visible(main) && Visible(app); }));
+    EXPECT_FALSE(::IsIconic(app));
+    EXPECT_FALSE(::IsIconic(main));
+    EXPECT_EQ(WindowRect(main), shown);
+}
+
+TEST_F(Tray, ClicksAreIgnoredWhileAMessageBoxIsOpen) {
+    // An unreadable binding makes start-up report it in a box while the window is hidden.
+    WriteValues(HotKeysKey() + "\\F8", {{"Address", StringValue("x")}, {"VirtualKey", DwordValue(VK_F8)}});
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    HWND mainWindow = tarvo.MainWindow();
+    ASSERT_FALSE(Visible(mainWindow));
+    tarvo.ClickTray();
+    tarvo.PostTray(WM_RBUTTONDOWN);
+    EXPECT_FALSE(WaitFor([&] { return Visible(mainWindow) || tarvo.OpenMenu(); }, 700));
+
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
+    tarvo.ClickTray();
+    EXPECT_TRUE(WaitFor([&] { return Visible(mainWindow); }));
+}

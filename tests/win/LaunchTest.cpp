@@ -1,0 +1,450 @@
+// The action launcher against the real shell, clipboard and window manager. Programs
+// and browsers are stood in for by record_args.exe, which logs how it was started.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Handles.h"
+#include "framework/WinText.h"
+#include "launch/Launch.h"
+
+using namespace fw;
+
+namespace {
+
+struct TRecord {
+    std::string CmdLine;
+    std::vector<std::string> Args;
+};
+
+struct TShellCall {
+    std::string Operation;
+    std::optional<std::string> File, Parameters;  // nullopt: NULL was passed
+};
+
+struct TBox {
+    std::string Text, Caption;
+    int Flags;
+};
+
+std::string TempFolder() {
+    char path[MAX_PATH + 1] = {};
+    ::GetTempPathA(sizeof path, path);
+    return path;
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.insert(data.cFileName);
+    while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    return ::lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// Makes record_args.exe the program that opens ".htm" files, and undoes it. The per-user
+// classes are the place; Wine 8 does not merge them into HKEY_CLASSES_ROOT, so there the
+// merged view itself is written.
+class THtmHandler {
+public:
+    explicit THtmHandler(const std::string& exe) {
+        Register(exe);
+        THKey visible;
+        if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, ProgId, 0, KEY_READ, visible.Put())) {
+            Unregister();
+            FRoot = HKEY_CLASSES_ROOT;
+            FPrefix = "";
+            Register(exe);
+        }
+    }
+    ~THtmHandler() { Unregister(); }
+
+private:
+    static constexpr const char* ProgId = "TarvoTest.RecordArgs";
+
+    void SetDefault(const std::string& subKey, const std::string& value) {
+        THKey key;
+        ::RegCreateKeyExA(FRoot, (FPrefix + subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                          nullptr, key.Put(), nullptr);
+        ::RegSetValueExA(key.Get(), nullptr, 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
+    }
+    void Register(const std::string& exe) {
+        std::string old(1024, '\0');
+        LONG size = static_cast<LONG>(old.size());
+        FOldProgId.reset();
+        if (!::RegQueryValueA(FRoot, (FPrefix + ".htm").c_str(), old.data(), &size))
+            FOldProgId = old.c_str();
+        SetDefault(".htm", ProgId);
+        SetDefault(std::string(ProgId) + "\\shell\\open\\command", "\"" + exe + "\" \"%1\"");
+    }
+    void Unregister() {
+        ::RegDeleteTreeA(FRoot, (FPrefix + ProgId).c_str());
+        if (FOldProgId) SetDefault(".htm", *FOldProgId);
+        else ::RegDeleteTreeA(FRoot, (FPrefix + ".htm").c_str());
+    }
+
+    HKEY FRoot = HKEY_CURRENT_USER;
+    std::string FPrefix = "Software\\Classes\\";
+    std::optional<std::string> FOldProgId;
+};
+
+void SetClipboardText(const char* text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    if (text) {
+        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+        std::memcpy(::GlobalLock(block), text, std::strlen(text) + 1);
+        ::GlobalUnlock(block);
+        ::SetClipboardData(CF_TEXT, block);
+    }
+    ::CloseClipboard();
+}
+
+class LaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LaunchContext = {};
+        LaunchContext.MessageBoxFn = [this](const std::string& text, const std::string& caption,
+                                            int flags) {
+            boxes.push_back({text, caption, flags});
+            return IDOK;
+        };
+        NewBrowserOption = false;
+        HiddenWindows.Clear();
+        const std::string self = ModuleFileName();
+        helper = self.substr(0, self.find_last_of('\\') + 1) + "record_args.exe";
+        char name[MAX_PATH] = {};
+        ::GetTempFileNameA(TempFolder().c_str(), "log", 0, name);
+        log = name;
+        ::SetEnvironmentVariableA("TARVO_RECORD_LOG", log.c_str());
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableA("TARVO_RECORD_LOG", nullptr);
+        ::DeleteFileA(log.c_str());
+        LaunchContext = {};
+        NewBrowserOption = false;
+    }
+
+    // Routes the shell through a recorder that answers `result` instead of starting anything.
+    void InterceptShell(INT_PTR result = 42) {
+        auto opt = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
+        LaunchContext.ShellExecuteFn = [=, this](HWND, const char* op, const char* file,
+                                                 const char* params) {
+            calls.push_back({op, opt(file), opt(params)});
+            return result;
+        };
+    }
+
+    std::vector<TRecord> Records() const {
+        std::vector<TRecord> records;
+        std::ifstream in(log, std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line == "record") records.emplace_back();
+            else if (records.empty()) continue;
+            else if (line.starts_with("cmdline ")) records.back().CmdLine = line.substr(8);
+            else if (line.starts_with("arg ")) records.back().Args.push_back(line.substr(4));
+        }
+        return records;
+    }
+    // The helper runs on its own: wait for its record.
+    std::vector<TRecord> WaitForRecords(std::size_t count) const {
+        std::vector<TRecord> records;
+        for (int i = 0; i < 200 && (records = Records()).size() < count; ++i) ::Sleep(50);
+        return records;
+    }
+
+    TShellApartment apartment;  // as Tarvo's own GUI thread
+    std::string helper, log;
+    std::vector<TBox> boxes;
+    std::vector<TShellCall> calls;
+};
+
+TEST_F(LaunchTest, ShellCallsRunInASingleThreadedApartmentThatTheGuardUndoes) {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    ASSERT_EQ(::CoGetApartmentType(&type, &qualifier), S_OK);
+    EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA);
+    EXPECT_TRUE(apartment.Initialized());
+
+    std::thread([] {
+        APTTYPE t;
+        APTTYPEQUALIFIER q;
+        EXPECT_EQ(::CoGetApartmentType(&t, &q), CO_E_NOTINITIALIZED);
+        {
+            TShellApartment guard;
+            EXPECT_TRUE(guard.Initialized());
+            ASSERT_EQ(::CoGetApartmentType(&t, &q), S_OK);
+            EXPECT_EQ(t, APTTYPE_STA);
+        }
+        EXPECT_EQ(::CoGetApartmentType(&t, &q), CO_E_NOTINITIALIZED);
+    }).join();
+
+    // A thread already in the multi-threaded apartment keeps it: the guard undoes nothing.
+    std::thread([] {
+        ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        { EXPECT_FALSE(TShellApartment().Initialized()); }
+        APTTYPE t;
+        APTTYPEQUALIFIER q;
+        ASSERT_EQ(::CoGetApartmentType(&t, &q), S_OK);
+        EXPECT_EQ(t, APTTYPE_MTA);
+        ::CoUninitialize();
+    }).join();
+}
+
+TEST_F(LaunchTest, OpenStartsTheProgramWithItsParametersAsTyped) {
+    EXPECT_TRUE(ExecuteAction(helper + " arg1 \"quoted arg\""));
+    std::vector<TRecord> records = WaitForRecords(1);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(records[0].CmdLine.ends_with("arg1 \"quoted arg\"")) << records[0].CmdLine;
+    ASSERT_EQ(records[0].Args.size(), 3u);
+    EXPECT_TRUE(SameFile(records[0].Args[0], helper)) << records[0].Args[0];
+    EXPECT_EQ(records[0].Args[1], "arg1");
+    EXPECT_EQ(records[0].Args[2], "quoted arg");
+
+    // A quoted path with spaces splits after its closing quote.
+    const std::string dir = TempFolder() + "tarvo launch " + std::to_string(GetCurrentProcessId());
+    const std::string spaced = dir + "\\record args.exe";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    struct TRemove {
+        const std::string &File, &Dir;
+        ~TRemove() {
+            for (int i = 0; i < 100 && !::DeleteFileA(File.c_str()); ++i) ::Sleep(50);  // still running
+            ::RemoveDirectoryA(Dir.c_str());
+        }
+    } remove{spaced, dir};
+    ASSERT_TRUE(::CopyFileA(helper.c_str(), spaced.c_str(), FALSE));
+    EXPECT_TRUE(ExecuteAction("\"" + spaced + "\" one\r\n"));
+    records = WaitForRecords(2);
+    ASSERT_EQ(records.size(), 2u);
+    ASSERT_EQ(records[1].Args.size(), 2u);
+    EXPECT_TRUE(SameFile(records[1].Args[0], spaced)) << records[1].Args[0];
+    EXPECT_EQ(records[1].Args[1], "one");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(LaunchTest, AFailedStartIsReportedOnceWithTheCommandUnlessItCameFromTheClipboard) {
+    const std::string missing = "Z:\\no\\such\\folder\\missing.exe";
+    EXPECT_FALSE(ExecuteAction(missing + "  -a  \"b c\""));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Invalid action command:\r\n" + missing + " -a  \"b c\"");
+    EXPECT_EQ(boxes[0].Caption, "Tarvo Error");
+    EXPECT_EQ(boxes[0].Flags, 0x30);
+
+    SetClipboardText(missing.c_str());
+    EXPECT_TRUE(ExecuteAction("USER_CLIPBOARD"));
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(LaunchTest, BuiltInWordsAndAddressesReachTheShellWithTheRightOperation) {
+    InterceptShell();
+    NewBrowserOption = true;  // none of these may take the new-window path
+    EXPECT_TRUE(ExecuteAction("explore C:\\Users"));
+    EXPECT_TRUE(ExecuteAction("mailto:someone@example.invalid"));
+    EXPECT_TRUE(ExecuteAction("HTTP://EXAMPLE.INVALID/"));
+    EXPECT_TRUE(ExecuteAction(" C:\\x.txt"));
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0].Operation, "Explore");
+    EXPECT_EQ(calls[0].File, "C:\\Users");
+    EXPECT_EQ(calls[0].Parameters, std::nullopt);
+    EXPECT_EQ(calls[1].Operation, "Open");
+    EXPECT_EQ(calls[1].File, "mailto:someone@example.invalid");
+    EXPECT_EQ(calls[1].Parameters, std::nullopt);  // empty parameters go as NULL
+    EXPECT_EQ(calls[2].File, "HTTP://EXAMPLE.INVALID/");
+    EXPECT_EQ(calls[3].File, std::nullopt);  // leading space: no program part
+    EXPECT_EQ(calls[3].Parameters, "C:\\x.txt");
+    EXPECT_TRUE(boxes.empty());
+
+    // The word alone: no folder, and the failure names the word as typed with a trailing space.
+    InterceptShell(2);
+    EXPECT_FALSE(ExecuteAction("Explore"));
+    EXPECT_EQ(calls.back().File, std::nullopt);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Invalid action command:\r\nExplore ");
+}
+
+TEST_F(LaunchTest, WebAddressesOpenANewBrowserWindowOnlyWithTheOption) {
+    THtmHandler handler(helper);
+    EXPECT_TRUE(SameFile(FindDefaultBrowser(), helper)) << FindDefaultBrowser();
+    // The fallback probe finds the same program and leaves no file behind anywhere.
+    const std::set<std::string> before = FilesIn(TempFolder());
+    EXPECT_TRUE(SameFile(FindBrowserByProbe(), helper)) << FindBrowserByProbe();
+    EXPECT_EQ(FilesIn(TempFolder()), before);
+    EXPECT_EQ(::GetFileAttributesA("C:\\~tmp.htm"), INVALID_FILE_ATTRIBUTES);
+
+    InterceptShell();
+    NewBrowserOption = true;
+    EXPECT_TRUE(ExecuteAction("http://example.invalid/page more text"));
+    std::vector<TRecord> records = WaitForRecords(1);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(records[0].CmdLine.ends_with(" \"http://example.invalid/page\""))
+        << records[0].CmdLine;
+    ASSERT_EQ(records[0].Args.size(), 2u);
+    EXPECT_EQ(records[0].Args[1], "http://example.invalid/page");
+
+    // A quote in the address stays inside the one argument.
+    EXPECT_TRUE(OpenInNewBrowser("www.example.invalid/\" --flag"));
+    records = WaitForRecords(2);
+    ASSERT_EQ(records.size(), 2u);
+    ASSERT_EQ(records[1].Args.size(), 2u);
+    EXPECT_EQ(records[1].Args[1], "www.example.invalid/%22 --flag");
+    EXPECT_TRUE(calls.empty());
+
+    NewBrowserOption = false;
+    EXPECT_FALSE(OpenInNewBrowser("https://example.invalid/"));
+    EXPECT_TRUE(ExecuteAction("http://example.invalid/page more text"));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].File, "http://example.invalid/page");
+    EXPECT_EQ(calls[0].Parameters, "more text");
+}
+
+TEST_F(LaunchTest, ClipboardTextTakesThePlaceOfTheProgramPartUnsplit) {
+    THtmHandler handler(helper);
+    InterceptShell(2);
+    NewBrowserOption = true;
+    SetClipboardText("  https://example.invalid/clip\r\n");
+    EXPECT_TRUE(ExecuteAction("user_clipboard"));
+    std::vector<TRecord> records = WaitForRecords(1);
+    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(records[0].Args.size(), 2u);
+    EXPECT_EQ(records[0].Args[1], "https://example.invalid/clip");
+
+    SetClipboardText("prog arg");
+    EXPECT_TRUE(ExecuteAction("User_Clipboard extra"));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].File, "prog arg");
+    EXPECT_EQ(calls[0].Parameters, "extra");
+    EXPECT_TRUE(boxes.empty());  // the shell refused, silently
+
+    // Without text there is nothing to run: the word itself never reaches the shell.
+    SetClipboardText(nullptr);
+    EXPECT_TRUE(ExecuteAction("USER_CLIPBOARD"));
+    SetClipboardText(" \r\n");
+    EXPECT_TRUE(ExecuteAction("USER_CLIPBOARD"));
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_TRUE(boxes.empty());
+}
+
+class HiddenWindowTest : public LaunchTest {
+protected:
+    HWND NewWindow() {
+        windows.emplace_back(::CreateWindowExA(0, "STATIC", "launch test",
+                                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 120, 60,
+                                               nullptr, nullptr, nullptr, nullptr));
+        return windows.back().Get();
+    }
+    void MakeForeground(HWND w) {
+        ::SetForegroundWindow(w);
+        for (int i = 0; i < 100 && ::GetForegroundWindow() != w; ++i) ::Sleep(10);
+        ASSERT_EQ(::GetForegroundWindow(), w);
+    }
+    std::vector<THWnd> windows;
+};
+
+TEST_F(HiddenWindowTest, The101stHideWrapsAndShowAllStillBringsEveryWindowBack) {
+    for (int i = 0; i < 101; ++i) {
+        HWND w = NewWindow();
+        MakeForeground(w);
+        EXPECT_EQ(HideForegroundWindow(), 100);
+        ASSERT_FALSE(::IsWindowVisible(w));
+    }
+    EXPECT_EQ(HiddenWindows.HiddenCount(), 1);
+    EXPECT_EQ(ShowLastHiddenWindow(), 100);
+    EXPECT_EQ(ShowLastHiddenWindow(), 100);
+    EXPECT_TRUE(::IsWindowVisible(windows[100].Get()));
+    EXPECT_EQ(::GetForegroundWindow(), windows[100].Get());
+    for (int i = 0; i < 100; ++i) EXPECT_FALSE(::IsWindowVisible(windows[i].Get())) << i;
+
+    ShowAllHiddenWindows();
+    for (const THWnd& w : windows) EXPECT_TRUE(::IsWindowVisible(w.Get()));
+    EXPECT_EQ(HiddenWindows.HiddenCount(), 0);
+}
+
+TEST_F(HiddenWindowTest, TheWordsHideAndShowTheForegroundWindowInAnyCase) {
+    HWND a = NewWindow();
+    HWND b = NewWindow();
+    MakeForeground(a);
+    EXPECT_TRUE(ExecuteAction("user_hide_window"));
+    MakeForeground(b);
+    EXPECT_TRUE(ExecuteAction("User_Hide_Window extra"));
+    EXPECT_FALSE(::IsWindowVisible(a));
+    EXPECT_FALSE(::IsWindowVisible(b));
+    EXPECT_TRUE(ExecuteAction("USER_SHOW_WINDOW"));
+    EXPECT_TRUE(::IsWindowVisible(b));
+    EXPECT_TRUE(ExecuteAction("user_show_window"));
+    EXPECT_TRUE(::IsWindowVisible(a));
+    EXPECT_TRUE(ExecuteAction("USER_SHOW_WINDOW"));  // empty stack: nothing, no error
+    EXPECT_EQ(HiddenWindows.HiddenCount(), 0);
+    EXPECT_TRUE(boxes.empty());
+}
+
+// Runs a function from inside whatever modal loop dispatches this thread's messages.
+class TPosted : public TWndTarget {
+public:
+    explicit TPosted(std::function<bool()> step) : FStep(std::move(step)) {
+        FHandle.Reset(AllocateHWnd(this));
+        ::PostMessageA(FHandle.Get(), WM_APP, 0, 0);
+    }
+    LRESULT WndProc(HWND h, UINT m, WPARAM w, LPARAM l) override {
+        if (m != WM_APP) return ::DefWindowProcA(h, m, w, l);
+        if (!FStep()) ::PostMessageA(h, WM_APP, 0, 0);  // not ready yet: try again
+        return 0;
+    }
+
+private:
+    std::function<bool()> FStep;
+    THWnd FHandle;
+};
+
+TEST_F(LaunchTest, MessageBoxesDisableTheProgramAndTheTrayUntilTheOutermostCloses) {
+    std::vector<bool> tray;
+    LaunchContext.SetTrayEnabled = [&](bool on) { tray.push_back(on); };
+    LaunchContext.MessageBoxFn = [&](const std::string& text, const std::string&, int) {
+        // A hotkey can run a failing action while a box is open.
+        if (text == "outer") EXPECT_EQ(ShowMessageBox("inner", "c", 0), 7);
+        EXPECT_EQ(tray, std::vector<bool>{false});
+        return 7;
+    };
+    EXPECT_EQ(ShowMessageBox("outer", "c", 0), 7);
+    EXPECT_EQ(tray, (std::vector<bool>{false, true}));
+
+    // The real box goes through the application, which disables the program's windows.
+    TApplication app;
+    app.Initialize();
+    LaunchContext.MessageBoxFn = nullptr;
+    tray.clear();
+    THWnd window(::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                   nullptr, nullptr, nullptr, nullptr));
+    bool sawDisabled = false;
+    TPosted answer([&] {
+        HWND box = ::FindWindowA("#32770", "Launch test");
+        if (!box) return false;
+        sawDisabled = !::IsWindowEnabled(window.Get()) && tray == std::vector<bool>{false};
+        ::PostMessageA(box, WM_COMMAND, IDNO, 0);
+        return true;
+    });
+    EXPECT_EQ(ShowMessageBox("Continue?", "Launch test", MB_YESNO), IDNO);
+    EXPECT_TRUE(sawDisabled);
+    EXPECT_TRUE(::IsWindowEnabled(window.Get()));
+    EXPECT_EQ(tray, (std::vector<bool>{false, true}));
+}
+
+}  // namespace
