@@ -98,11 +98,21 @@ void TListView::Delete(int index) {
 
 void TListView::CountChanged(int selected, int newSelected, int focused, int newFocused) {
     if (!HandleAllocated()) return;
-    if (FUpdateCount > 0 && selected == newSelected && focused == newFocused) {
-        FCountPending = true;  // told once, when the update ends
-        return;
+    // Telling a shown control its new row count redraws its scroll bars there and then; a run
+    // of adds tells it once, when the thread next turns to its messages.
+    if (!FSyncPending) {
+        FSyncPending = true;
+        FControlSelected = selected;
+        FControlFocused = focused;
+        ::PostMessageA(FHandle, kSyncMessage, 0, 0);
     }
-    FCountPending = false;
+    FWantSelected = newSelected;
+    FWantFocused = newFocused;
+}
+
+void TListView::SyncControl() {
+    if (!FSyncPending || !HandleAllocated()) return;
+    FSyncPending = false;
     ::SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count()),
                    LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     // The control keeps selection and focus by position: move them with their rows.
@@ -112,13 +122,13 @@ void TListView::CountChanged(int selected, int newSelected, int focused, int new
         item.state = state;
         ::SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     };
-    if (selected != newSelected) {
-        if (selected >= 0 && selected < Count()) setState(selected, LVIS_SELECTED, 0);
-        if (newSelected >= 0) setState(newSelected, LVIS_SELECTED, LVIS_SELECTED);
+    if (FControlSelected != FWantSelected) {
+        if (FControlSelected >= 0 && FControlSelected < Count()) setState(FControlSelected, LVIS_SELECTED, 0);
+        if (FWantSelected >= 0) setState(FWantSelected, LVIS_SELECTED, LVIS_SELECTED);
     }
-    if (focused != newFocused) {
-        if (focused >= 0 && focused < Count()) setState(focused, LVIS_FOCUSED, 0);
-        if (newFocused >= 0) setState(newFocused, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (FControlFocused != FWantFocused) {
+        if (FControlFocused >= 0 && FControlFocused < Count()) setState(FControlFocused, LVIS_FOCUSED, 0);
+        if (FWantFocused >= 0) setState(FWantFocused, LVIS_FOCUSED, LVIS_FOCUSED);
     }
     if (FUpdateCount == 0) ::InvalidateRect(FHandle, nullptr, TRUE);
 }
@@ -134,10 +144,6 @@ void TListView::BeginUpdate() {
 
 void TListView::EndUpdate() {
     if (FUpdateCount == 0 || --FUpdateCount > 0 || !HandleAllocated()) return;
-    if (FCountPending) {
-        FCountPending = false;
-        ::SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count()), LVSICF_NOSCROLL);
-    }
     ::SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(FHandle, nullptr, TRUE);
 }
@@ -205,10 +211,13 @@ void TListView::SetRowMark(int index, bool marked, const std::string& hint) {
 
 int TListView::Selected() const {
     if (!HandleAllocated()) return -1;
+    if (FSyncPending) return FWantSelected;
     return static_cast<int>(::SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void TListView::SetSelected(int index) {
+    HandleNeeded();
+    SyncControl();
     LVITEMA item{};
     item.stateMask = LVIS_SELECTED;
     item.state = 0;
@@ -220,17 +229,21 @@ void TListView::SetSelected(int index) {
 
 int TListView::ItemFocused() const {
     if (!HandleAllocated()) return -1;
+    if (FSyncPending) return FWantFocused;
     return static_cast<int>(::SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
 }
 
 void TListView::SetItemFocused(int index) {
+    HandleNeeded();
+    SyncControl();
     LVITEMA item{};
     item.stateMask = LVIS_FOCUSED;
     item.state = LVIS_FOCUSED;
     ::SendMessageA(Handle(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
 }
 
-RECT TListView::ItemRect(int index) const {
+RECT TListView::ItemRect(int index) {
+    SyncControl();
     RECT r{};
     r.left = LVIR_BOUNDS;
     if (HandleAllocated()) ::SendMessageA(FHandle, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
@@ -315,6 +328,9 @@ LRESULT TListView::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
             if (ch == 0) return 0;
         }
         break;
+    case kSyncMessage:
+        SyncControl();
+        return 0;
     case WM_CONTEXTMENU:
         if (OnContextPopup) {
             POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};

@@ -79,8 +79,8 @@ public:
     void SetSelected(int index);
     int ItemFocused() const;
     void SetItemFocused(int index);
-    RECT ItemRect(int index) const;
-    int TopOfRow(int index) const { return ItemRect(index).top; }
+    RECT ItemRect(int index);
+    int TopOfRow(int index) { return ItemRect(index).top; }
 
     std::function<void(TObject* Sender)> OnDblClick;
     std::function<void(TObject* Sender, int Column)> OnColumnClick;
@@ -108,6 +108,9 @@ private:
     const TRowData& Row(int index) const { return FRows.at(static_cast<size_t>(index)); }
     void ApplyRowState(int index);
     void CountChanged(int selected, int newSelected, int focused, int newFocused);
+    // Brings the control up to date with the rows (count, selection, focus) at once.
+    void SyncControl();
+    static constexpr UINT kSyncMessage = WM_APP + 1;
     void Redraw(int index);
     void CreateTooltip();
 
@@ -120,7 +123,9 @@ private:
     std::string FHint;
     HWND FTooltip = nullptr;
     int FUpdateCount = 0;
-    bool FCountPending = false;
+    bool FSyncPending = false;
+    int FWantSelected = -1, FWantFocused = -1;
+    int FControlSelected = -1, FControlFocused = -1;
 };
 
 // Suspends a list's drawing for a scope.

@@ -9,6 +9,12 @@ TFormMain* FormMain = nullptr;
 
 TFormMain::TFormMain(TComponent* AOwner) : TForm(AOwner) {}
 
+TFormMain::~TFormMain() {
+    // The launcher must not reach into a window that is gone.
+    LaunchContext.OwnerWindow = nullptr;
+    LaunchContext.SetTrayEnabled = nullptr;
+}
+
 void TFormMain::ReadDescription() {
     SetName("FormMain");
     SetCaption("Tarvo2000 Version 1.2");

@@ -27,6 +27,7 @@ extern int SortColumn;
 class TFormMain : public fw::TForm {
 public:
     explicit TFormMain(fw::TComponent* AOwner);
+    ~TFormMain() override;
     std::string ClassName() const override { return "TFormMain"; }
 
     // Components, in the order the description creates them.

@@ -29,7 +29,8 @@ void SetShortcut(THotKeyItem* item, TVirtKey key, TModifiers modifiers) {
 
 int KeyIndexOrThrow(std::uint16_t keyCode) {
     const int k = KeyIndexOfCode(keyCode);
-    if (k < 0) throw std::invalid_argument("Key code " + std::to_string(keyCode) + " cannot be bound");
+    // NONE is in the table but can never be registered: no binding may use it.
+    if (k <= 0) throw std::invalid_argument("Key code " + std::to_string(keyCode) + " cannot be bound");
     return k;
 }
 
@@ -164,13 +165,15 @@ void TFormMain::DeleteSelected() {
 }
 
 void TFormMain::EnableRow(int i) {
+    THotKeyItem* item = QmHK->HotKeys()->Items(i);  // checks i first: the blank row has no item
     ListView1->SetStateIndex(i, 0);
-    QmHK->HotKeys()->Items(i)->SetEnabled(true);
+    item->SetEnabled(true);
 }
 
 void TFormMain::DisableRow(int i) {
+    THotKeyItem* item = QmHK->HotKeys()->Items(i);
     ListView1->SetStateIndex(i, 1);
-    QmHK->HotKeys()->Items(i)->SetEnabled(false);
+    item->SetEnabled(false);
 }
 
 void TFormMain::cmdEnableSelected1Click(TObject* Sender) {

@@ -457,3 +457,27 @@ TEST_F(Store, BindingKeyNamedInAnotherLetterCaseSurvivesASave) {
     EXPECT_TRUE(ShortcutTaken(VK_F7));
     EXPECT_TRUE(ShortcutTaken('X', true, true));
 }
+
+TEST_F(Store, ASecondBindingForOneShortcutIsReportedAndKeptThroughASave) {
+    // "Mine" holds the same shortcut as F7 under a name of its own: only one can run.
+    const TBinding f7{Command("own-f7"), VK_F7};
+    const TBinding mine{Command("mine"), VK_F7};
+    WriteBinding(HotKeysKey(), "F7", f7);
+    WriteBinding(HotKeysKey(), "Mine", mine);
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Caption, "Tarvo Error");
+    EXPECT_EQ(ListedNames(box->Text), std::set<std::string>{"Mine"}) << box->Text;
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
+    EXPECT_TRUE(ShortcutTaken(VK_F7));
+
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
+    ASSERT_TRUE(tarvo.Sync());
+    TBinding off = f7;
+    off.Enabled = false;
+    EXPECT_EQ(ParseBinding(ReadValues(Key("F7"))), off);
+    EXPECT_EQ(ParseBinding(ReadValues(Key("Mine"))), mine);  // untouched
+}

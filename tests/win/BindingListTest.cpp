@@ -190,8 +190,10 @@ protected:
         return launched;
     }
 
-    // The state image the control draws: 0 enabled, 1 disabled, -1 none.
+    // The state image the control draws (0 enabled, 1 disabled, -1 none) once the thread has
+    // turned to its messages: the list tells the control about new rows then, not per add.
     int ShownStateImage(int row) const {
+        app->ProcessMessages();
         return static_cast<int>(::SendMessageA(list->Handle(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12) - 1;
     }
     std::string ShownText(int row, int column) const {
@@ -229,6 +231,7 @@ protected:
         const int n = static_cast<int>(model.size());
         ASSERT_EQ(form->BindingCount(), n);
         ASSERT_EQ(list->Count(), n + 1);
+        app->ProcessMessages();
         ASSERT_EQ(::SendMessageA(list->Handle(), LVM_GETITEMCOUNT, 0, 0), n + 1);
         EXPECT_TRUE(list->ItemCaption(n).empty() && list->SubItems(n).empty()) << "blank row";
         EXPECT_EQ(list->StateIndex(n), 0);
@@ -581,4 +584,18 @@ TEST_F(BindingListTest, StateImageClicksAndSpaceNeverChangeTheEnabledFlag) {
         Pump(50);
         expectUnchanged();
     }
+}
+
+TEST_F(BindingListTest, KeysThatCannotBeRegisteredAndTheBlankRowAreRefusedUntouched) {
+    const int rows = list->Count();
+    // NONE (code 0) and codes outside the table never become a binding.
+    EXPECT_THROW(form->AddBinding("notepad", 0, true, false, false, true), std::invalid_argument);
+    EXPECT_THROW(form->AddBinding("notepad", 186, false, false, false, true), std::invalid_argument);
+    EXPECT_EQ(list->Count(), rows);
+    EXPECT_EQ(form->BindingCount(), rows - 1);
+    // The blank row has no item: enabling or disabling it fails before its image changes.
+    const int blank = list->Count() - 1;
+    EXPECT_THROW(form->DisableRow(blank), std::out_of_range);
+    EXPECT_EQ(list->StateIndex(blank), 0);
+    EXPECT_EQ(ShownStateImage(blank), 0);
 }
