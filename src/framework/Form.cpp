@@ -8,14 +8,6 @@ namespace fw {
 
 namespace {
 
-TShiftState KeyboardShiftState() {
-    TShiftState s = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-    if (::GetKeyState(VK_MENU) < 0) s |= ssAlt;
-    if (::GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-    return s;
-}
-
 bool IsChildOf(HWND parent, HWND child) { return child && (child == parent || ::IsChild(parent, child)); }
 
 }  // namespace

@@ -313,10 +313,7 @@ LRESULT TListView::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_KEYDOWN:
         if (OnKeyDown) {
             auto key = static_cast<std::uint16_t>(wParam);
-            TShiftState shift = 0;
-            if (::GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
-            if (::GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-            OnKeyDown(this, key, shift);
+            OnKeyDown(this, key, KeyboardShiftState());
             if (key == 0) return 0;
             wParam = key;
         }

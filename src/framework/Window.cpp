@@ -118,6 +118,14 @@ void HandleEscapedException() {
         Application->HandleException(nullptr);
 }
 
+TShiftState KeyboardShiftState() {
+    TShiftState s = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (::GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (::GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    return s;
+}
+
 UINT DpiOfWindow(HWND hwnd) {
     UINT dpi = hwnd ? ::GetDpiForWindow(hwnd) : 0;
     if (dpi == 0) {

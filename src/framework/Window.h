@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/Events.h"
+
 namespace fw {
 
 // Anything that serves the messages of a window created through CreateBoundWindow.
@@ -77,6 +79,9 @@ LRESULT GuardedCall(F&& body, LRESULT onError) {
         return onError;
     }
 }
+
+// Shift, Alt and Ctrl as the keyboard has them now.
+TShiftState KeyboardShiftState();
 
 // Scales a 96-DPI length to the DPI of a window (or of the primary screen with nullptr).
 int ScaleForWindow(HWND hwnd, int pixels96);

@@ -14,14 +14,6 @@ using namespace fw;
 
 namespace {
 
-TShiftState CurrentShiftState() {
-    TShiftState s = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-    if (::GetKeyState(VK_MENU) < 0) s |= ssAlt;
-    if (::GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-    return s;
-}
-
 HWND ApplicationWindow() { return Application ? Application->Handle() : nullptr; }
 
 }  // namespace
@@ -247,7 +239,7 @@ LRESULT TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT TTrayIcon::CallbackWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TRAYNOTIFY) {
         if (!FEnabled) return 0;
-        TShiftState shift = CurrentShiftState();
+        TShiftState shift = KeyboardShiftState();
         POINT pt{};
         ::GetCursorPos(&pt);
         switch (static_cast<UINT>(lParam)) {

@@ -1,6 +1,8 @@
 // The registry component: naming properties, the user name, activation and the key path.
 #include <gtest/gtest.h>
 
+#include "RegTestUtil.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -34,21 +36,6 @@ BOOL WINAPI FailingSecondCall(LPSTR buffer, LPDWORD size) {
     return FALSE;
 }
 
-bool KeyIsClosed(HKEY key) {
-    DWORD n = 0;
-    return ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, nullptr) == ERROR_INVALID_HANDLE;
-}
-
-template <class F>
-std::string ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const EQmRegError& e) {
-        return e.what();
-    }
-    return "<no error>";
-}
 
 class QmRegTest : public ::testing::Test {
 protected:
@@ -72,7 +59,7 @@ TEST_F(QmRegTest, StartsWithTheDocumentedValuesAndTheApplicationTitle) {
     EXPECT_FALSE(Reg.AutoUser());
     EXPECT_EQ(Reg.RootKey(), TRootKey::HKeyCurrentUser);
     EXPECT_FALSE(Reg.Active());
-    EXPECT_EQ(ErrorOf([&] { Reg.Registry(); }), "Registry not opened");
+    EXPECT_EQ(ErrorOf<EQmRegError>([&] { Reg.Registry(); }), "Registry not opened");
 
     fw::TApplication app;
     app.Initialize();
@@ -87,9 +74,9 @@ TEST_F(QmRegTest, StartsWithTheDocumentedValuesAndTheApplicationTitle) {
 TEST_F(QmRegTest, EmptyNamesAreRefusedAndKeepTheOldValue) {
     Reg.SetApplication("Tarvo");
     Reg.SetCompany("Morvane");
-    EXPECT_EQ(ErrorOf([&] { Reg.SetCompany(""); }), "This property may not be empty");
-    EXPECT_EQ(ErrorOf([&] { Reg.SetApplication(""); }), "This property may not be empty");
-    EXPECT_EQ(ErrorOf([&] { Reg.SetGroup(""); }), "This property may not be empty");
+    EXPECT_EQ(ErrorOf<EQmRegError>([&] { Reg.SetCompany(""); }), "This property may not be empty");
+    EXPECT_EQ(ErrorOf<EQmRegError>([&] { Reg.SetApplication(""); }), "This property may not be empty");
+    EXPECT_EQ(ErrorOf<EQmRegError>([&] { Reg.SetGroup(""); }), "This property may not be empty");
     EXPECT_EQ(Reg.Company(), "Morvane");
     EXPECT_EQ(Reg.Application(), "Tarvo");
     EXPECT_EQ(Reg.Group(), "Software");
@@ -183,7 +170,7 @@ TEST_F(QmRegTest, ActivationDoesNotNestAndDeactivationClosesTheKey) {
 
     Reg.SetActive(false);  // the first deactivation ends it
     EXPECT_FALSE(Reg.Active());
-    EXPECT_EQ(ErrorOf([&] { Reg.Registry(); }), "Registry not opened");
+    EXPECT_EQ(ErrorOf<EQmRegError>([&] { Reg.Registry(); }), "Registry not opened");
     EXPECT_TRUE(KeyIsClosed(key));
 
     // Freed with its owner while still active.

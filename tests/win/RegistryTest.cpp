@@ -2,6 +2,8 @@
 // Checks read back through direct API calls so they do not depend on the code under test.
 #include <gtest/gtest.h>
 
+#include "RegTestUtil.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -23,21 +25,6 @@ std::wstring Wide(const std::string& utf8) {
     return w;
 }
 
-bool KeyIsClosed(HKEY key) {
-    DWORD n = 0;
-    return ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, nullptr) == ERROR_INVALID_HANDLE;
-}
-
-template <class F>
-std::string ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const ERegistryException& e) {
-        return e.what();
-    }
-    return "<no error>";
-}
 
 class RegistryTest : public ::testing::Test {
 protected:
@@ -159,8 +146,8 @@ TEST_F(RegistryTest, EveryOpenClosesThePreviousKeyAndAFailedOneLeavesNoneCurrent
     EXPECT_FALSE(Reg.OpenKeyReadOnly(Path("missing")));
     EXPECT_TRUE(KeyIsClosed(second));
     EXPECT_EQ(Reg.CurrentKey(), nullptr);
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadInteger("Count"); }), "Failed to get data for 'Count'");
-    EXPECT_EQ(ErrorOf([&] { Reg.WriteString("Name", "x"); }), "Failed to set data for 'Name'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadInteger("Count"); }), "Failed to get data for 'Count'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.WriteString("Name", "x"); }), "Failed to set data for 'Name'");
     EXPECT_EQ(Reg.ReadString("Name"), "");
     EXPECT_FALSE(Reg.ValueExists("Count"));
     EXPECT_FALSE(Reg.DeleteValue("Count"));
@@ -196,9 +183,9 @@ TEST_F(RegistryTest, WritesStoreTheDocumentedTypesAndAFailedWriteNamesTheValue) 
     EXPECT_EQ(Reg.GetDataType("missing"), TRegDataType::rdUnknown);
 
     ASSERT_TRUE(Reg.OpenKeyReadOnly(Path()));
-    EXPECT_EQ(ErrorOf([&] { Reg.WriteInteger("VirtualKey", 120); }),
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.WriteInteger("VirtualKey", 120); }),
               "Failed to set data for 'VirtualKey'");
-    EXPECT_EQ(ErrorOf([&] { Reg.WriteBool("Ctrl", false); }), "Failed to set data for 'Ctrl'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.WriteBool("Ctrl", false); }), "Failed to set data for 'Ctrl'");
     EXPECT_EQ(RawInfo("VirtualKey"), "missing");
     EXPECT_EQ(RawInfo("Ctrl"), "4:4:1");
 }
@@ -206,8 +193,8 @@ TEST_F(RegistryTest, WritesStoreTheDocumentedTypesAndAFailedWriteNamesTheValue) 
 TEST_F(RegistryTest, ReadsCheckTheStoredTypeAndReportMissingNumbers) {
     ASSERT_TRUE(Reg.OpenKey(Path(), false));
     EXPECT_EQ(Reg.ReadString("Address"), "");
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadInteger("X"); }), "Failed to get data for 'X'");
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadBool("Ctrl"); }), "Failed to get data for 'Ctrl'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadInteger("X"); }), "Failed to get data for 'X'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadBool("Ctrl"); }), "Failed to get data for 'Ctrl'");
 
     const char expand[] = "%TEMP%\\page.htm";
     RawSet("Expand", REG_EXPAND_SZ, expand, sizeof expand);
@@ -216,17 +203,17 @@ TEST_F(RegistryTest, ReadsCheckTheStoredTypeAndReportMissingNumbers) {
     EXPECT_EQ(Reg.ReadString("Bare"), "abc");
 
     RawSetDword("Number", 3);
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadString("Number"); }), "Invalid data type for 'Number'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadString("Number"); }), "Invalid data type for 'Number'");
     RawSet("Short", REG_SZ, "1", 2);
     RawSet("Long", REG_SZ, "a long text value", 18);
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadInteger("Short"); }), "Invalid data type for 'Short'");
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadBool("Long"); }), "Invalid data type for 'Long'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadInteger("Short"); }), "Invalid data type for 'Short'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadBool("Long"); }), "Invalid data type for 'Long'");
     const unsigned char four[] = {1, 0, 0, 0};
     RawSet("Binary", REG_BINARY, four, sizeof four);
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadInteger("Binary"); }), "Invalid data type for 'Binary'");
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadString("Binary"); }), "Invalid data type for 'Binary'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadInteger("Binary"); }), "Invalid data type for 'Binary'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadString("Binary"); }), "Invalid data type for 'Binary'");
     RawSet("Truncated", REG_DWORD, four, 2);
-    EXPECT_EQ(ErrorOf([&] { Reg.ReadInteger("Truncated"); }), "Invalid data type for 'Truncated'");
+    EXPECT_EQ(ErrorOf<ERegistryException>([&] { Reg.ReadInteger("Truncated"); }), "Invalid data type for 'Truncated'");
 }
 
 TEST_F(RegistryTest, ValuesAreFoundListedAndDeleted) {
