@@ -481,3 +481,81 @@ TEST_F(Store, ASecondBindingForOneShortcutIsReportedAndKeptThroughASave) {
     EXPECT_EQ(ParseBinding(ReadValues(Key("F7"))), off);
     EXPECT_EQ(ParseBinding(ReadValues(Key("Mine"))), mine);  // untouched
 }
+
+namespace {
+
+// What `reg export` writes for a key, as sections of lines: "[key]" -> the value lines.
+// The order of values inside a section is the registry's business, not the program's.
+std::map<std::string, std::set<std::string>> RegExport(const std::string& key) {
+    char temp[MAX_PATH + 1];
+    ::GetTempPathA(sizeof temp, temp);
+    const std::string file = std::string(temp) + "tarvo-export.reg";
+    ::DeleteFileA(file.c_str());
+    std::string command = "reg.exe export \"HKEY_CURRENT_USER\\" + key + "\" \"" + file + "\" /y";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &si, &pi))
+        return {};
+    ::WaitForSingleObject(pi.hProcess, 30000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+
+    // UTF-16LE with a byte-order mark.
+    HANDLE h = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::wstring wide(static_cast<size_t>(::GetFileSize(h, nullptr)) / 2, L'\0');
+    DWORD got = 0;
+    ::ReadFile(h, wide.data(), static_cast<DWORD>(wide.size() * 2), &got, nullptr);
+    ::CloseHandle(h);
+    ::DeleteFileA(file.c_str());
+    if (!wide.empty() && wide[0] == 0xFEFF) wide.erase(0, 1);
+    std::string text(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                                nullptr, 0, nullptr, nullptr)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                          static_cast<int>(text.size()), nullptr, nullptr);
+
+    std::map<std::string, std::set<std::string>> sections;
+    std::string section;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (line.empty() || line.rfind("Windows Registry Editor", 0) == 0) continue;
+        if (line.front() == '[') {
+            section = line;
+            sections[section];
+        } else {
+            sections[section].insert(line);
+        }
+    }
+    return sections;
+}
+
+}  // namespace
+
+TEST_F(Store, RegExportOfTheFirstSaveShowsExactlyTheStoredLayout) {
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
+    ASSERT_TRUE(WaitFor([&] { return StoredEnabled({"F9"}, false); }));
+
+    const std::string root = "[HKEY_CURRENT_USER\\" + HotKeysKey();
+    const std::map<std::string, std::set<std::string>> expected = {
+        {root + "]", {}},
+        {root + "\\F9]",
+         {"\"Address\"=\"http://www.morvane.example/tarvo/\"", "\"VirtualKey\"=dword:00000078",
+          "\"Ctrl\"=dword:00000000", "\"Alt\"=dword:00000000", "\"Shift\"=dword:00000000",
+          "\"Enabled\"=dword:00000000"}},
+        {root + "\\_FirstRun]", {}},
+    };
+    EXPECT_EQ(RegExport(HotKeysKey()), expected);
+}
