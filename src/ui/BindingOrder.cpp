@@ -20,12 +20,16 @@ int CompareBindingKeys(const std::string& a, const std::string& b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-int InsertPosition(const std::vector<const std::string*>& sortedTexts, const std::string& text) {
-    auto it = std::upper_bound(sortedTexts.begin(), sortedTexts.end(), &text,
-                               [](const std::string* a, const std::string* b) {
-                                   return CompareBindingKeys(*a, *b) < 0;
-                               });
-    return static_cast<int>(it - sortedTexts.begin());
+int InsertPosition(int n, const std::function<const std::string&(int)>& textAt, const std::string& text) {
+    int low = 0, high = n;
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (CompareBindingKeys(text, textAt(mid)) < 0)
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low;
 }
 
 std::vector<int> SortedOrder(const std::vector<std::string>& texts) {

@@ -1,6 +1,7 @@
 // The order of the binding rows: ascending, stable, by a column's text with a..z folded.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@ int CompareBindingKeys(const std::string& a, const std::string& b);
 
 // Where a new row with this text goes in rows already in order: after every equal key,
 // as a stable sort would leave it.
-int InsertPosition(const std::vector<const std::string*>& sortedTexts, const std::string& text);
+// textAt(i) gives row i's text for i in 0..n-1.
+int InsertPosition(int n, const std::function<const std::string&(int)>& textAt, const std::string& text);
 
 // For texts[0..n-1], the row each position takes its binding from once sorted:
 // result[newPosition] = oldPosition. Equal keys keep their relative order.

@@ -117,6 +117,8 @@ private:
     // The text a row is sorted by: its action (0) or its shortcut text (1).
     const std::string& ColumnText(int row, int column) const;
     bool IsSorted(int column) const;
+    // Whether a row sits in order between its neighbours.
+    bool InOrderAround(int row, int column) const;
     void FillStateImages();
     void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
     // Subkeys of the bindings key that could not be loaded; saves leave them alone.

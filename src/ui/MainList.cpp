@@ -46,14 +46,13 @@ void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, boo
     const int k = KeyIndexOrThrow(keyCode);
     const std::string text = MakeShortcutText(ctrl, alt, shift, KeyNames[static_cast<size_t>(k)]);
     TListUpdate update(ListView1);
-    // The rows are in order before every add, so the new row goes straight to the place the
-    // sort would move it to: after every equal key.
+    // When the rows are in order, the new row goes straight to the place the sort would move
+    // it to: after every equal key. (SortList on the other column can leave them otherwise.)
     const int n = BindingCount();
     int at = n;
     if ((SortColumn == 0 || SortColumn == 1) && IsSorted(SortColumn)) {
-        std::vector<const std::string*> texts(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) texts[static_cast<size_t>(i)] = &ColumnText(i, SortColumn);
-        at = InsertPosition(texts, SortColumn == 0 ? action : text);
+        at = InsertPosition(n, [this](int row) -> const std::string& { return ColumnText(row, SortColumn); },
+                            SortColumn == 0 ? action : text);
     }
     ListView1->Insert(at);
     ListView1->SetStateIndex(at, enabled ? 0 : 1);
@@ -67,7 +66,13 @@ void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, boo
     }
     SetShortcut(item, static_cast<TVirtKey>(k), ModifiersOf(ctrl, alt, shift));
     item->SetEnabled(enabled);
-    SortList(SortColumn);
+    if (at == n || !InOrderAround(at, SortColumn)) SortList(SortColumn);
+}
+
+bool TFormMain::InOrderAround(int row, int column) const {
+    const int n = BindingCount();
+    return (row == 0 || CompareBindingKeys(ColumnText(row - 1, column), ColumnText(row, column)) <= 0) &&
+           (row + 1 >= n || CompareBindingKeys(ColumnText(row, column), ColumnText(row + 1, column)) <= 0);
 }
 
 const std::string& TFormMain::ColumnText(int row, int column) const {

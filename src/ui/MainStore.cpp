@@ -42,12 +42,22 @@ private:
 
 // Reads the current key as a binding; throws the registry's error for a missing or
 // mistyped value, and for a key code that cannot be bound.
-TStoredBinding ReadBinding(TRegistry& reg) {
+// asWritten tells whether the key holds the binding exactly as a save writes it (flags 0 or
+// 1, the address a REG_SZ): only then may a later save rewrite single values of it.
+TStoredBinding ReadBinding(TRegistry& reg, bool& asWritten) {
     TStoredBinding b;
-    b.Ctrl = reg.ReadBool("Ctrl");
-    b.Alt = reg.ReadBool("Alt");
-    b.Shift = reg.ReadBool("Shift");
-    b.Enabled = reg.ReadBool("Enabled");
+    asWritten = true;
+    auto flag = [&](const char* name) {
+        const int v = reg.ReadInteger(name);  // read as a Boolean: any non-zero number is true
+        asWritten = asWritten && (v == 0 || v == 1);
+        return v != 0;
+    };
+    b.Ctrl = flag("Ctrl");
+    b.Alt = flag("Alt");
+    b.Shift = flag("Shift");
+    b.Enabled = flag("Enabled");
+    TRegDataInfo address;
+    asWritten = asWritten && reg.GetDataInfo("Address", address) && address.RegData == TRegDataType::rdString;
     b.Address = reg.ReadString("Address");
     b.VirtualKey = reg.ReadInteger("VirtualKey");
     // NONE (0) is in the table but can never be registered.
@@ -67,17 +77,6 @@ void WriteBinding(TRegistry& reg, const TStoredBinding& b) {
 
 // Key names compare as the registry compares them: letter case does not count.
 std::string NameKey(const std::string& name) { return UpperAscii(name); }
-
-// True when the current key holds the binding exactly as a save writes it, so a later save
-// may rewrite single values of it; anything else is rewritten whole.
-bool StoredAsWritten(TRegistry& reg) {
-    if (!reg.ValueExists("Address") || reg.GetDataType("Address") != TRegDataType::rdString) return false;
-    for (const char* flag : {"Ctrl", "Alt", "Shift", "Enabled"}) {
-        const int v = reg.ReadInteger(flag);
-        if (v != 0 && v != 1) return false;
-    }
-    return true;
-}
 
 int ChangedValues(const TStoredBinding& a, const TStoredBinding& b) {
     return (a.Address != b.Address) + (a.VirtualKey != b.VirtualKey) + (a.Ctrl != b.Ctrl) +
@@ -208,8 +207,7 @@ void TFormMain::LoadBindings() {
         auto tryRead = [&](const std::string& name, TStoredBinding& b, bool& asWritten) {
             try {
                 if (!reg->CurrentKey() || !bindings.OpenKeyReadOnly("\\" + name)) return false;
-                b = ReadBinding(bindings);
-                asWritten = StoredAsWritten(bindings);
+                b = ReadBinding(bindings, asWritten);
                 return true;
             } catch (const std::exception&) {
                 return false;

@@ -38,12 +38,11 @@ TEST(BindingOrder, EqualKeysKeepTheirOrder) {
 
 TEST(BindingOrder, InsertPositionGoesAfterEqualKeys) {
     const std::vector<std::string> rows = {"Alt+A", "ctrl+b", "Ctrl+B", "F9"};
-    std::vector<const std::string*> ptrs;
-    for (const std::string& r : rows) ptrs.push_back(&r);
-    EXPECT_EQ(InsertPosition(ptrs, "CTRL+B"), 3);
-    EXPECT_EQ(InsertPosition(ptrs, "A"), 0);
-    EXPECT_EQ(InsertPosition(ptrs, "Z"), 4);
-    EXPECT_EQ(InsertPosition({}, "x"), 0);
+    auto at = [&](int i) -> const std::string& { return rows[static_cast<size_t>(i)]; };
+    EXPECT_EQ(InsertPosition(4, at, "CTRL+B"), 3);
+    EXPECT_EQ(InsertPosition(4, at, "A"), 0);
+    EXPECT_EQ(InsertPosition(4, at, "Z"), 4);
+    EXPECT_EQ(InsertPosition(0, at, "x"), 0);
     EXPECT_LT(CompareBindingKeys("F", "F9"), 0);
     EXPECT_EQ(CompareBindingKeys("abc", "ABC"), 0);
     EXPECT_GT(CompareBindingKeys("é", "z"), 0);
@@ -60,10 +59,9 @@ TEST(BindingOrder, MatchesNeighbourExchangeOnRandomLists) {
         // Adding one more text to the sorted list lands where a full sort would put it.
         std::vector<std::string> sorted;
         for (int i : SortedOrder(texts)) sorted.push_back(texts[static_cast<size_t>(i)]);
-        std::vector<const std::string*> ptrs;
-        for (const std::string& t : sorted) ptrs.push_back(&t);
         std::string extra = alphabet[rng() % alphabet.size()] + alphabet[rng() % alphabet.size()];
-        const int at = InsertPosition(ptrs, extra);
+        const int at = InsertPosition(static_cast<int>(sorted.size()),
+                                      [&](int i) -> const std::string& { return sorted[static_cast<size_t>(i)]; }, extra);
         std::vector<std::string> appended = sorted;
         appended.push_back(extra);
         const std::vector<int> full = SortedOrder(appended);
