@@ -520,4 +520,11 @@ std::vector<TRecord> ReadRecords(const std::string& logPath) {
     return records;
 }
 
+std::optional<TMessageBox> TTarvo::StartPastMessageBox() {
+    Start(false);
+    std::optional<TMessageBox> box = WaitForMessageBox();
+    if (!box || !DismissMessageBox(*box) || !WaitFor([&] { return StartupDone(); })) return std::nullopt;
+    return box;
+}
+
 }  // namespace e2e

@@ -2,6 +2,8 @@
 // press keys, read and clean the registry.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <functional>
@@ -75,6 +77,9 @@ public:
     // The first visible message box of this process, if one is open.
     std::optional<TMessageBox> MessageBox() const;
     std::optional<TMessageBox> WaitForMessageBox(DWORD timeoutMs = 10000) const;
+    // Starts Tarvo when its start-up stops at a message box: waits for the box, presses OK and
+    // waits for the start-up to finish. Returns what the box said; nullopt when either failed.
+    std::optional<TMessageBox> StartPastMessageBox();
     // Presses OK of the box and waits until it is gone.
     bool DismissMessageBox(const TMessageBox& box) const;
 
@@ -180,5 +185,20 @@ std::string ResetRecordLog();
 std::vector<TRecord> ReadRecords(const std::string& logPath);
 // A copy of record_args.exe in a folder and under a name that both contain spaces.
 std::string RecordArgsWithSpaces();
+
+// A test that starts from a clean registry, with a fresh log for the recording helper and
+// a copy of it at a path with spaces for actions to run.
+class TTarvoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CleanRegistry();
+        log = ResetRecordLog();
+        helper = RecordArgsWithSpaces();
+    }
+    // Runs the helper from its quoted path, followed by the arguments.
+    std::string Command(const std::string& arguments) const { return "\"" + helper + "\" " + arguments; }
+
+    std::string log, helper;
+};
 
 }  // namespace e2e

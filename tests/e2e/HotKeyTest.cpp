@@ -16,19 +16,8 @@ using namespace e2e;
 
 namespace {
 
-class HotKeys : public ::testing::Test {
+class HotKeys : public TTarvoTest {
 protected:
-    void SetUp() override {
-        CleanRegistry();
-        log = ResetRecordLog();
-        helper = RecordArgsWithSpaces();
-    }
-
-    // Runs the helper from a quoted path with spaces, followed by the arguments.
-    std::string Command(const std::string& arguments) const {
-        return "\"" + helper + "\" " + arguments;
-    }
-
     void Store(const std::string& name, const TBinding& b) const { WriteBinding(HotKeysKey(), name, b); }
 
     // Waits for the helper's next run and returns its arguments after the program.
@@ -48,7 +37,6 @@ protected:
         return ReadRecords(log).size() == seen;
     }
 
-    std::string log, helper;
     size_t seen = 0;
 };
 

@@ -21,17 +21,8 @@ namespace {
 
 using TArgs = std::vector<std::string>;
 
-class Store : public ::testing::Test {
+class Store : public TTarvoTest {
 protected:
-    void SetUp() override {
-        CleanRegistry();
-        log = ResetRecordLog();
-        helper = RecordArgsWithSpaces();
-    }
-
-    std::string Command(const std::string& arguments) const {
-        return "\"" + helper + "\" " + arguments;
-    }
     static std::string Key(const std::string& name) { return HotKeysKey() + "\\" + name; }
 
     // Arguments of every run of the helper so far, the program left out.
@@ -53,8 +44,6 @@ protected:
         }
         return true;
     }
-
-    std::string log, helper;
 };
 
 const char* const kDemoCaption = "One-time Tarvo Demo";
@@ -94,21 +83,15 @@ TEST_F(Store, FirstSaveStoresTheLayoutAndAnEmptiedListStaysEmpty) {
     {
         // Without a save, the next start is a first run again.
         TTarvo first;
-        first.Start(false);
-        auto box = first.WaitForMessageBox();
+        auto box = first.StartPastMessageBox();
         ASSERT_TRUE(box);
-        ASSERT_TRUE(first.DismissMessageBox(*box));
-        ASSERT_TRUE(WaitFor([&] { return first.StartupDone(); }));
         ASSERT_TRUE(first.ChooseFromTrayMenu('x'));
         ASSERT_TRUE(first.WaitForExit());
     }
     TTarvo tarvo;
-    tarvo.Start(false);
-    auto box = tarvo.WaitForMessageBox();
+    auto box = tarvo.StartPastMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->Caption, kDemoCaption);
-    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
-    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
 
     ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
     ASSERT_TRUE(WaitFor([&] { return StoredEnabled({"F9"}, false); }));
@@ -215,13 +198,10 @@ TEST_F(Store, LegacyKeyStaysWhileItHoldsAnUnreadableBinding) {
     const TRegValues badBefore = ReadValues(bad);
 
     TTarvo tarvo;
-    tarvo.Start(false);
-    auto box = tarvo.WaitForMessageBox();
+    auto box = tarvo.StartPastMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->Caption, "Tarvo Error");
     EXPECT_EQ(ListedNames(box->Text), std::set<std::string>{"F11"}) << box->Text;
-    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
-    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
 
     EXPECT_TRUE(ShortcutTaken(VK_F8));
     EXPECT_EQ(SubKeys(HotKeysKey()), (std::vector<std::string>{"F8", "_FirstRun"}));
@@ -465,13 +445,10 @@ TEST_F(Store, ASecondBindingForOneShortcutIsReportedAndKeptThroughASave) {
     WriteBinding(HotKeysKey(), "F7", f7);
     WriteBinding(HotKeysKey(), "Mine", mine);
     TTarvo tarvo;
-    tarvo.Start(false);
-    auto box = tarvo.WaitForMessageBox();
+    auto box = tarvo.StartPastMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->Caption, "Tarvo Error");
     EXPECT_EQ(ListedNames(box->Text), std::set<std::string>{"Mine"}) << box->Text;
-    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
-    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
     EXPECT_TRUE(ShortcutTaken(VK_F7));
 
     ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
@@ -540,11 +517,8 @@ std::map<std::string, std::set<std::string>> RegExport(const std::string& key) {
 
 TEST_F(Store, RegExportOfTheFirstSaveShowsExactlyTheStoredLayout) {
     TTarvo tarvo;
-    tarvo.Start(false);
-    auto box = tarvo.WaitForMessageBox();
+    auto box = tarvo.StartPastMessageBox();
     ASSERT_TRUE(box);
-    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
-    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
     ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
     ASSERT_TRUE(WaitFor([&] { return StoredEnabled({"F9"}, false); }));
 
