@@ -25,6 +25,9 @@ const char* const kFirstRun = "_FirstRun";
 // A binding is written under this prefix first and copied to its own name once complete,
 // so a save cut short never leaves a binding half old and half new.
 const char kStaging = '~';
+// A binding new to the registry is written straight under its own name, marked by this
+// value until it is complete: a load that finds it treats the binding as never stored.
+const char* const kUnfinished = "~Unfinished";
 
 // Active for one operation; inactive again however the operation ends.
 class TRegistrySession {
@@ -152,10 +155,19 @@ void TFormMain::SaveBindings() {
             stored[key] = b;
             continue;
         }
+        if (!existing.count(key)) {
+            if (!reg->OpenKey(path + name, true)) continue;
+            reg->WriteInteger(kUnfinished, 1);
+            WriteBinding(*reg, b);
+            reg->DeleteValue(kUnfinished);
+            stored[key] = b;
+            continue;
+        }
         if (!reg->OpenKey(path + staging, true)) continue;
         WriteBinding(*reg, b);
         if (!reg->OpenKey(path + name, true)) continue;
         WriteBinding(*reg, b);
+        reg->DeleteValue(kUnfinished);
         reg->DeleteKey(path + staging);
         stored[key] = b;
     }
@@ -213,6 +225,13 @@ void TFormMain::LoadBindings() {
                 return false;
             }
         };
+        // A new binding whose save was cut short: marked, or not even one value written yet.
+        auto unfinished = [&](const std::string& name) {
+            if (!bindings.OpenKeyReadOnly("\\" + name)) return false;
+            std::vector<std::string> values;
+            bindings.GetValueNames(values);
+            return values.empty() || bindings.ValueExists(kUnfinished);
+        };
         std::set<std::string> done, shortcuts;
         for (const std::string& name : names) {
             if (name.empty() || name == kFirstRun) continue;
@@ -228,7 +247,7 @@ void TFormMain::LoadBindings() {
             fromStaging = ok;
             if (!ok && present.count(NameKey(target))) {
                 ok = tryRead(target, b, asWritten);
-                if (!ok) unreadable.push_back(target);
+                if (!ok && !unfinished(target)) unreadable.push_back(target);
             }
             if (!ok) continue;
             TModifiers mods;
