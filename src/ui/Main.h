@@ -121,6 +121,9 @@ private:
     bool InOrderAround(int row, int column) const;
     void FillStateImages();
     void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
+    // While the stored bindings load, adds append and one stable sort follows: the same order
+    // as sorting after every add, since equal keys keep the order they came in.
+    bool FDeferSort = false;
     // Subkeys of the bindings key that could not be loaded; saves leave them alone.
     std::vector<std::string> FUnreadableBindings;
     // Each binding as the registry held it after the last load or save, by subkey name.

@@ -50,7 +50,7 @@ void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, boo
     // it to: after every equal key. (SortList on the other column can leave them otherwise.)
     const int n = BindingCount();
     int at = n;
-    if ((SortColumn == 0 || SortColumn == 1) && IsSorted(SortColumn)) {
+    if (!FDeferSort && (SortColumn == 0 || SortColumn == 1) && IsSorted(SortColumn)) {
         at = InsertPosition(n, [this](int row) -> const std::string& { return ColumnText(row, SortColumn); },
                             SortColumn == 0 ? action : text);
     }
@@ -66,7 +66,7 @@ void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, boo
     }
     SetShortcut(item, static_cast<TVirtKey>(k), ModifiersOf(ctrl, alt, shift));
     item->SetEnabled(enabled);
-    if (at == n || !InOrderAround(at, SortColumn)) SortList(SortColumn);
+    if (!FDeferSort && (at == n || !InOrderAround(at, SortColumn))) SortList(SortColumn);
 }
 
 bool TFormMain::InOrderAround(int row, int column) const {

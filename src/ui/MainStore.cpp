@@ -233,6 +233,17 @@ void TFormMain::LoadBindings() {
             return values.empty() || bindings.ValueExists(kUnfinished);
         };
         std::set<std::string> done, shortcuts;
+        FDeferSort = true;
+        struct TSortAfter {
+            TFormMain* Form;
+            ~TSortAfter() {
+                Form->FDeferSort = false;
+                GuardedCall([this] {
+                    Form->SortList(SortColumn);
+                    return LRESULT{0};
+                });
+            }
+        } sortAfter{this};
         for (const std::string& name : names) {
             if (name.empty() || name == kFirstRun) continue;
             const bool isStaging = name[0] == kStaging;
