@@ -46,17 +46,17 @@ double Median(std::vector<double> v) {
 }
 
 // The 800 bindings: keys 1..100 of the table, each with the eight modifier sets.
-struct TBinding {
+struct TBenchBinding {
     std::string Name;
     int Code;
     bool Ctrl, Alt, Shift;
 };
 
-std::vector<TBinding> Bindings() {
-    std::vector<TBinding> all;
+std::vector<TBenchBinding> Bindings() {
+    std::vector<TBenchBinding> all;
     for (int k = 1; k <= kBindings / 8; ++k)
         for (int m = 0; m < 8; ++m) {
-            TBinding b{"", KeyCodes[static_cast<size_t>(k)], (m & 1) != 0, (m & 2) != 0, (m & 4) != 0};
+            TBenchBinding b{"", KeyCodes[static_cast<size_t>(k)], (m & 1) != 0, (m & 2) != 0, (m & 4) != 0};
             std::string prefix = std::string(b.Shift ? "Shift" : "") + (b.Ctrl ? "Control" : "") +
                                  (b.Alt ? "Alt" : "");
             std::string key(KeyComponentNames[static_cast<size_t>(k)]);
@@ -71,14 +71,14 @@ void SetDword(HKEY key, const char* name, DWORD value) {
 }
 
 // The bare writer: what storing 800 bindings costs with nothing around it.
-void BareWrite(const std::vector<TBinding>& bindings) {
+void BareWrite(const std::vector<TBenchBinding>& bindings) {
     HKEY root = nullptr;
     ::RegCreateKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                       nullptr, &root, nullptr);
     HKEY first = nullptr;
     ::RegCreateKeyExA(root, "_FirstRun", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &first, nullptr);
     ::RegCloseKey(first);
-    for (const TBinding& b : bindings) {
+    for (const TBenchBinding& b : bindings) {
         HKEY key = nullptr;
         ::RegCreateKeyExA(root, b.Name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         const std::string address = "notepad c:\\notes\\" + b.Name + ".txt";
@@ -139,7 +139,7 @@ void DeleteAll() {
 int main(int argc, char** argv) {
     LaunchContext.MessageBoxFn = [](const std::string&, const std::string&, int) { return IDOK; };
     LaunchContext.ShellExecuteFn = [](HWND, const char*, const char*, const char*) { return INT_PTR{42}; };
-    const std::vector<TBinding> bindings = Bindings();
+    const std::vector<TBenchBinding> bindings = Bindings();
 
     std::vector<double> bareWrite, bareRead, start, emptyStart, saveAll, saveRewrite, saveOne;
     for (int round = 0; round < kRounds; ++round) {

@@ -162,8 +162,16 @@ void TApplication::HandleException(TObject* Sender) {
     }
     if (FHandlingException) return;  // never stack error boxes from inside one
     FHandlingException = true;
-    ::MessageBoxA(FHandle, message.c_str(), Title().c_str(), MB_OK | MB_ICONSTOP);
+    ShowError(message);
     FHandlingException = false;
+}
+
+void TApplication::ShowError(const std::string& message) {
+    if (OnError) {
+        OnError(message);
+        return;
+    }
+    MessageBox(message, Title(), MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::DestroyForms() {

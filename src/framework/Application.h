@@ -52,10 +52,14 @@ public:
 
     // A modal message box over the program's windows; returns the button pressed.
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    // The standard error box: the message under the application's title, with the stop icon.
+    void ShowError(const std::string& message);
     // Shows the exception being handled in the standard error box, or hands its
     // message to OnException when that is assigned.
     void HandleException(TObject* Sender);
     std::function<void(TObject* Sender, const std::string& Message)> OnException;
+    // Takes the place of the standard error box when assigned (tests).
+    std::function<void(const std::string& Message)> OnError;
     // Destroys the forms: windows first, then the components, the last created first.
     void DestroyForms();
 

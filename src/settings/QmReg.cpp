@@ -77,6 +77,7 @@ void TQmReg::SetActive(bool value) {
     if (value) {
         auto registry = std::make_unique<TRegistry>();
         registry->SetRootKey(RootKeyHandle(FRootKey));
+        registry->SetApi(&FRegistryApi);
         FRegistry = std::move(registry);
     } else {
         FRegistry.reset();

@@ -81,6 +81,8 @@ public:
 
     // Where AutoUser gets the user name from; the system's GetUserNameA unless replaced.
     void SetUserNameQuery(TUserNameQuery query) { FUserNameQuery = query; }
+    // The registry calls of the objects it opens from now on; the system's unless replaced.
+    void SetRegistryApi(TRegistryApi api) { FRegistryApi = std::move(api); }
 
     void Loaded() override;
 
@@ -101,4 +103,19 @@ private:
     TStrCrypt FStrEncrypt;
     TStrCrypt FStrDecrypt;
     TUserNameQuery FUserNameQuery = ::GetUserNameA;
+    TRegistryApi FRegistryApi;
+};
+
+// The component active for one operation, and inactive again however the operation ends.
+class TQmRegSession {
+public:
+    explicit TQmRegSession(TQmReg* reg) : FReg(reg) { FReg->SetActive(true); }
+    ~TQmRegSession() { FReg->SetActive(false); }
+    TQmRegSession(const TQmRegSession&) = delete;
+    TQmRegSession& operator=(const TQmRegSession&) = delete;
+    TRegistry& operator*() const { return FReg->Registry(); }
+    TRegistry* operator->() const { return &FReg->Registry(); }
+
+private:
+    TQmReg* FReg;
 };

@@ -67,7 +67,7 @@ void EnumNames(HKEY key, bool subKeys, std::vector<std::string>& list) {
     }
 }
 
-bool DeleteTree(HKEY parent, const std::string& subKey) {
+bool DeleteTree(const TRegistryApi& api, HKEY parent, const std::string& subKey) {
     {
         fw::THKey key;
         HKEY opened = nullptr;
@@ -76,13 +76,18 @@ bool DeleteTree(HKEY parent, const std::string& subKey) {
             std::vector<std::string> children;
             EnumNames(key.Get(), true, children);
             // A child that cannot go makes the final delete fail, which reports it.
-            for (const std::string& child : children) DeleteTree(key.Get(), child);
+            for (const std::string& child : children) DeleteTree(api, key.Get(), child);
         }
     }
-    return ::RegDeleteKeyA(parent, subKey.c_str()) == ERROR_SUCCESS;
+    return api.DeleteKey(parent, subKey.c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace
+
+const TRegistryApi& TRegistryApi::System() {
+    static const TRegistryApi api;
+    return api;
+}
 
 void TRegistry::SetRootKey(HKEY value) {
     if (value == FRootKey) return;
@@ -98,12 +103,14 @@ bool TRegistry::Open(const std::string& path, bool canCreate, REGSAM access) {
     const TRegKeyPath p = SplitKeyPath(path);
     const HKEY base = BaseKey(p.FromRoot);
     HKEY opened = nullptr;
-    const LONG rc =
-        canCreate ? ::RegCreateKeyExA(base, p.SubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                      access, nullptr, &opened, nullptr)
-                  : ::RegOpenKeyExA(base, p.SubKey.c_str(), 0, access, &opened);
+    // Reading needs no seam: only what writes can be made to fail.
+    const LONG rc = canCreate ? FApi->CreateKey(base, p.SubKey.c_str(), access, &opened)
+                    : access == KEY_READ
+                        ? ::RegOpenKeyExA(base, p.SubKey.c_str(), 0, access, &opened)
+                        : FApi->OpenKey(base, p.SubKey.c_str(), access, &opened);
     // The old key is closed only now: a relative path was taken from it.
     FCurrentKey.Reset(rc == ERROR_SUCCESS ? opened : nullptr);
+    FLastOpenError = rc;
     return rc == ERROR_SUCCESS;
 }
 
@@ -118,7 +125,7 @@ void TRegistry::CloseKey() { FCurrentKey.Reset(); }
 bool TRegistry::DeleteKey(const std::string& path) {
     const TRegKeyPath p = SplitKeyPath(path);
     if (p.SubKey.empty()) return false;
-    return DeleteTree(BaseKey(p.FromRoot), p.SubKey);
+    return DeleteTree(*FApi, BaseKey(p.FromRoot), p.SubKey);
 }
 
 bool TRegistry::KeyExists(const std::string& path) const {
@@ -132,7 +139,7 @@ bool TRegistry::KeyExists(const std::string& path) const {
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-    return FCurrentKey && ::RegDeleteValueA(FCurrentKey.Get(), name.c_str()) == ERROR_SUCCESS;
+    return FCurrentKey && FApi->DeleteValue(FCurrentKey.Get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 bool TRegistry::ValueExists(const std::string& name) const {
@@ -206,13 +213,18 @@ void TRegistry::WriteInteger(const std::string& name, int value) {
 
 bool TRegistry::ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
 
+bool TRegistry::ReadRaw(const std::string& name, DWORD& type, std::string& data) const {
+    return QueryValue(FCurrentKey.Get(), name, type, data);
+}
+
 void TRegistry::WriteBool(const std::string& name, bool value) {
     WriteInteger(name, value ? 1 : 0);
 }
 
 void TRegistry::PutData(const std::string& name, DWORD type, const void* data, DWORD size) {
-    if (!FCurrentKey || ::RegSetValueExA(FCurrentKey.Get(), name.c_str(), 0, type,
-                                         static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
+    if (!FCurrentKey ||
+        FApi->SetValue(FCurrentKey.Get(), name.c_str(), type, static_cast<const BYTE*>(data), size) !=
+            ERROR_SUCCESS)
         Fail("Failed to set data for", name);
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,12 +24,39 @@ struct TRegDataInfo {
     DWORD DataSize = 0;  // in bytes, as the registry reports it
 };
 
+// The registry calls that change something or open a key for writing. Replaceable so that
+// tests can make any one of them fail, which the real registry rarely does on its own.
+struct TRegistryApi {
+    std::function<LSTATUS(HKEY, LPCSTR, REGSAM, HKEY*)> OpenKey =
+        [](HKEY parent, LPCSTR subKey, REGSAM access, HKEY* result) {
+            return ::RegOpenKeyExA(parent, subKey, 0, access, result);
+        };
+    std::function<LSTATUS(HKEY, LPCSTR, REGSAM, HKEY*)> CreateKey =
+        [](HKEY parent, LPCSTR subKey, REGSAM access, HKEY* result) {
+            return ::RegCreateKeyExA(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                     nullptr, result, nullptr);
+        };
+    std::function<LSTATUS(HKEY, LPCSTR, DWORD, const BYTE*, DWORD)> SetValue =
+        [](HKEY key, LPCSTR name, DWORD type, const BYTE* data, DWORD size) {
+            return ::RegSetValueExA(key, name, 0, type, data, size);
+        };
+    std::function<LSTATUS(HKEY, LPCSTR)> DeleteKey = ::RegDeleteKeyA;
+    std::function<LSTATUS(HKEY, LPCSTR)> DeleteValue = ::RegDeleteValueA;
+
+    // The system's own calls.
+    static const TRegistryApi& System();
+};
+
 class TRegistry {
 public:
     TRegistry() = default;
     ~TRegistry() = default;
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
+
+    // The calls this object makes; the system's unless replaced. Not owned.
+    void SetApi(const TRegistryApi* api) { FApi = api ? api : &TRegistryApi::System(); }
+    const TRegistryApi& Api() const { return *FApi; }
 
     HKEY RootKey() const { return FRootKey; }
     // Changing the root closes the current key: it belonged to the old root.
@@ -42,6 +70,8 @@ public:
     bool OpenKey(const std::string& path, bool canCreate);
     bool OpenKeyReadOnly(const std::string& path);
     void CloseKey();
+    // The system's answer to the last open, for messages: ERROR_SUCCESS after a success.
+    LSTATUS LastOpenError() const { return FLastOpenError; }
 
     // Deletes the key and everything below it. An empty path is refused: it would
     // name the current or the root key itself.
@@ -60,6 +90,8 @@ public:
     void WriteInteger(const std::string& name, int value);
     bool ReadBool(const std::string& name) const;
     void WriteBool(const std::string& name, bool value);
+    // A value's type and raw bytes in one call; false when it is missing.
+    bool ReadRaw(const std::string& name, DWORD& type, std::string& data) const;
 
     // Replace the list with the current key's subkey or value names (empty without one).
     void GetKeyNames(std::vector<std::string>& list) const;
@@ -73,4 +105,6 @@ private:
 
     HKEY FRootKey = HKEY_CURRENT_USER;
     fw::THKey FCurrentKey;
+    const TRegistryApi* FApi = &TRegistryApi::System();
+    LSTATUS FLastOpenError = ERROR_SUCCESS;
 };

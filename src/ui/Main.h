@@ -2,24 +2,18 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Binding.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"
 #include "framework/Menus.h"
 #include "hotkeys/QmHotKey.h"
+#include "settings/BindingStore.h"
 #include "settings/QmReg.h"
 #include "shell/TrayIcon.h"
-
-// One binding as the registry stores it.
-struct TStoredBinding {
-    std::string Address;
-    int VirtualKey = 0;
-    bool Ctrl = false, Alt = false, Shift = false, Enabled = false;
-    friend bool operator==(const TStoredBinding&, const TStoredBinding&) = default;
-};
 
 // The column the binding rows stay sorted by: 0 "Action", 1 "Hotkey".
 extern int SortColumn;
@@ -69,10 +63,13 @@ public:
     void QmHKHotKeys(fw::TObject* Sender, std::uint16_t HotKeyIndex);
 
     // The binding list: row i and hotkey item i are one binding; a blank row ends the list.
+    // keyCode must be a code of the key table other than NONE: std::invalid_argument otherwise.
     void AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
                     bool shift, bool enabled);
+    void AddBinding(const TBinding& binding);
     void UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
                        bool shift, bool enabled);
+    void UpdateBinding(const TBinding& binding);
     void SwapRows(int i, int j);
     void SortList(int column);
     void ListView1ColumnClick(fw::TObject* Sender, int Column);
@@ -83,10 +80,16 @@ public:
     void cmdDisableSelected1Click(fw::TObject* Sender);
     void cmdEnableAll1Click(fw::TObject* Sender);
     void cmdDisableAll1Click(fw::TObject* Sender);
-    // The number of bindings (rows before the blank row).
+    // The number of bindings; the blank row is the row at this index.
     int BindingCount() const;
+    // Whether a row holds a binding: any row before the blank row, whatever its action.
+    bool IsBindingRow(int row) const { return row >= 0 && row < BindingCount(); }
+    // Binding i as row i and item i hold it.
+    TBinding BindingAt(int i) const;
+    std::vector<TBinding> Bindings() const;
 
     // Stored bindings and settings.
+    TBindingStore& Store();
     std::string SettingsKeyPath();
     std::string HotKeysKeyPath();
     void SaveBindings();
@@ -121,13 +124,11 @@ private:
     bool InOrderAround(int row, int column) const;
     void FillStateImages();
     void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
-    // While the stored bindings load, adds append and one stable sort follows: the same order
-    // as sorting after every add, since equal keys keep the order they came in.
+    // Appends bindings and sorts once: the order sorting after every add would give, since
+    // equal keys keep the order they came in.
+    void AddBindings(const std::vector<TBinding>& bindings);
     bool FDeferSort = false;
-    // Subkeys of the bindings key that could not be loaded; saves leave them alone.
-    std::vector<std::string> FUnreadableBindings;
-    // Each binding as the registry held it after the last load or save, by subkey name.
-    std::map<std::string, TStoredBinding> FLastStored;
+    std::unique_ptr<TBindingStore> FStore;
 };
 
 extern TFormMain* FormMain;

@@ -1,7 +1,7 @@
 // The binding list: rows of ListView1 and items of QmHK kept in lockstep behind the blank row.
+#include <optional>
 #include <stdexcept>
 
-#include "app/Keys.h"
 #include "launch/Launch.h"
 #include "ui/BindingOrder.h"
 #include "ui/Main.h"
@@ -12,14 +12,6 @@ int SortColumn = 1;
 
 namespace {
 
-TModifiers ModifiersOf(bool ctrl, bool alt, bool shift) {
-    TModifiers m;
-    if (ctrl) m = m.With(modControl);
-    if (alt) m = m.With(modAlt);
-    if (shift) m = m.With(modShift);
-    return m;
-}
-
 // Sets an item's key, then its modifiers: modifiers are ignored while the item has no key.
 void SetShortcut(THotKeyItem* item, TVirtKey key, TModifiers modifiers) {
     item->SetVirtKey(key);
@@ -27,11 +19,12 @@ void SetShortcut(THotKeyItem* item, TVirtKey key, TModifiers modifiers) {
     item->SetModifiers(modifiers);
 }
 
-int KeyIndexOrThrow(std::uint16_t keyCode) {
-    const int k = KeyIndexOfCode(keyCode);
+TBinding BindingOfCode(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
+                       bool shift, bool enabled) {
     // NONE is in the table but can never be registered: no binding may use it.
-    if (k <= 0) throw std::invalid_argument("Key code " + std::to_string(keyCode) + " cannot be bound");
-    return k;
+    std::optional<TBinding> b = MakeBinding(action, keyCode, ctrl, alt, shift, enabled);
+    if (!b) throw std::invalid_argument("Key code " + std::to_string(keyCode) + " cannot be bound");
+    return *b;
 }
 
 const char* const kRefusedHint =
@@ -41,10 +34,26 @@ const char* const kRefusedHint =
 
 int TFormMain::BindingCount() const { return QmHK->HotKeys()->Count(); }
 
+TBinding TFormMain::BindingAt(int i) const {
+    const THotKeyItem* item = QmHK->HotKeys()->Items(i);
+    return {ListView1->ItemCaption(i), item->VirtKey(), item->Modifiers(), item->Enabled()};
+}
+
+std::vector<TBinding> TFormMain::Bindings() const {
+    std::vector<TBinding> all;
+    all.reserve(static_cast<size_t>(BindingCount()));
+    for (int i = 0; i < BindingCount(); ++i) all.push_back(BindingAt(i));
+    return all;
+}
+
 void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
                            bool shift, bool enabled) {
-    const int k = KeyIndexOrThrow(keyCode);
-    const std::string text = MakeShortcutText(ctrl, alt, shift, KeyNames[static_cast<size_t>(k)]);
+    AddBinding(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled));
+}
+
+void TFormMain::AddBinding(const TBinding& b) {
+    if (b.Key == vkNone || !IsVirtKey(b.Key)) throw std::invalid_argument("A binding needs a key");
+    const std::string text = b.ShortcutText();
     TListUpdate update(ListView1);
     // When the rows are in order, the new row goes straight to the place the sort would move
     // it to: after every equal key. (SortList on the other column can leave them otherwise.)
@@ -52,11 +61,11 @@ void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, boo
     int at = n;
     if (!FDeferSort && (SortColumn == 0 || SortColumn == 1) && IsSorted(SortColumn)) {
         at = InsertPosition(n, [this](int row) -> const std::string& { return ColumnText(row, SortColumn); },
-                            SortColumn == 0 ? action : text);
+                            SortColumn == 0 ? b.Action : text);
     }
     ListView1->Insert(at);
-    ListView1->SetStateIndex(at, enabled ? 0 : 1);
-    ListView1->SetItemCaption(at, action);
+    ListView1->SetStateIndex(at, b.Enabled ? 0 : 1);
+    ListView1->SetItemCaption(at, b.Action);
     ListView1->AddSubItem(at, text);
     THotKeyItem* item = QmHK->HotKeys()->Add();
     if (at != n) {
@@ -64,9 +73,25 @@ void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, boo
         for (int p = 0; p <= n; ++p) from[static_cast<size_t>(p)] = p < at ? p : (p == at ? n : p - 1);
         QmHK->HotKeys()->Reorder(from);
     }
-    SetShortcut(item, static_cast<TVirtKey>(k), ModifiersOf(ctrl, alt, shift));
-    item->SetEnabled(enabled);
+    SetShortcut(item, b.Key, b.Modifiers);
+    item->SetEnabled(b.Enabled);
     if (!FDeferSort && (at == n || !InOrderAround(at, SortColumn))) SortList(SortColumn);
+}
+
+void TFormMain::AddBindings(const std::vector<TBinding>& bindings) {
+    TListUpdate update(ListView1);
+    FDeferSort = true;
+    struct TSortAfter {
+        TFormMain* Form;
+        ~TSortAfter() {
+            Form->FDeferSort = false;
+            fw::GuardedCall([this] {
+                Form->SortList(SortColumn);
+                return LRESULT{0};
+            });
+        }
+    } sortAfter{this};
+    for (const TBinding& b : bindings) AddBinding(b);
 }
 
 bool TFormMain::InOrderAround(int row, int column) const {
@@ -90,22 +115,26 @@ bool TFormMain::IsSorted(int column) const {
 
 void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl,
                               bool alt, bool shift, bool enabled) {
+    UpdateBinding(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled));
+}
+
+void TFormMain::UpdateBinding(const TBinding& b) {
     const int i = ListView1->Selected();
-    if (i < 0 || i >= BindingCount()) return;
-    const int k = KeyIndexOrThrow(keyCode);
-    const std::string text = MakeShortcutText(ctrl, alt, shift, KeyNames[static_cast<size_t>(k)]);
+    if (!IsBindingRow(i)) return;
+    if (b.Key == vkNone || !IsVirtKey(b.Key)) throw std::invalid_argument("A binding needs a key");
+    const std::string text = b.ShortcutText();
     TListUpdate update(ListView1);
-    ListView1->SetStateIndex(i, enabled ? 0 : 1);
-    ListView1->SetItemCaption(i, action);
+    ListView1->SetStateIndex(i, b.Enabled ? 0 : 1);
+    ListView1->SetItemCaption(i, b.Action);
     THotKeyItem* item = QmHK->HotKeys()->Items(i);
     const auto& sub = ListView1->SubItems(i);
     if (sub.empty() || sub[0] != text) {
         ListView1->SetSubItems(i, {text});
         // Off first: a key change alone would keep the old registration live.
         item->SetEnabled(false);
-        SetShortcut(item, static_cast<TVirtKey>(k), ModifiersOf(ctrl, alt, shift));
+        SetShortcut(item, b.Key, b.Modifiers);
     }
-    item->SetEnabled(enabled);
+    item->SetEnabled(b.Enabled);
     SortList(SortColumn);
 }
 
@@ -157,13 +186,13 @@ void TFormMain::ListView1ColumnClick(TObject* Sender, int Column) {
 
 void TFormMain::DeleteSelected() {
     const int i = ListView1->Selected();
-    if (i < 0 || ListView1->ItemCaption(i).empty()) return;
+    if (!IsBindingRow(i)) return;
     if (ShowMessageBox("Are you sure you want to delete this tarvo permanently?", "Delete Confirm",
                        MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     // A hotkey could have run meanwhile; the selection is read again.
     const int row = ListView1->Selected();
-    if (row != i || row >= BindingCount()) return;
+    if (row != i || !IsBindingRow(row)) return;
     QmHK->HotKeys()->Items(row)->DeleteItem();
     ListView1->Delete(row);
     SaveBindings();
@@ -184,7 +213,7 @@ void TFormMain::DisableRow(int i) {
 void TFormMain::cmdEnableSelected1Click(TObject* Sender) {
     (void)Sender;
     const int i = ListView1->Selected();
-    if (i < 0 || ListView1->ItemCaption(i).empty() || i >= BindingCount()) return;
+    if (!IsBindingRow(i)) return;
     EnableRow(i);
     SaveBindings();
 }
@@ -192,7 +221,7 @@ void TFormMain::cmdEnableSelected1Click(TObject* Sender) {
 void TFormMain::cmdDisableSelected1Click(TObject* Sender) {
     (void)Sender;
     const int i = ListView1->Selected();
-    if (i < 0 || ListView1->ItemCaption(i).empty() || i >= BindingCount()) return;
+    if (!IsBindingRow(i)) return;
     DisableRow(i);
     SaveBindings();
 }

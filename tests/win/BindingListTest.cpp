@@ -42,7 +42,7 @@ using TAskedList = std::vector<TAsked>;
 const TAsked kDeleteQuestion{"Are you sure you want to delete this tarvo permanently?", "Delete Confirm", 33};
 
 // One binding as the list should show it, and what pressing it hands to the shell.
-struct TBinding {
+struct TRow {
     std::string Action;
     TLaunch Runs;
     int Key = 0;  // index in the key table
@@ -53,13 +53,13 @@ struct TBinding {
     WORD Code() const { return static_cast<WORD>(KeyCodes[static_cast<size_t>(Key)]); }
 };
 
-TBinding Binding(const std::string& program, const std::string& parameters, WORD code = 0,
+TRow Binding(const std::string& program, const std::string& parameters, WORD code = 0,
                  bool ctrl = false, bool alt = false, bool shift = false, bool enabled = true) {
     return {parameters.empty() ? program : program + " " + parameters,
             {"Open", program, parameters}, KeyIndexOfCode(code), ctrl, alt, shift, enabled};
 }
 
-TBinding Demo() { return Binding("http://www.morvane.example/tarvo/", "", VK_F9); }
+TRow Demo() { return Binding("http://www.morvane.example/tarvo/", "", VK_F9); }
 
 // The order the list promises: a..z folded to upper case, bytes compared unsigned, stable.
 bool Before(std::string a, std::string b) {
@@ -70,9 +70,9 @@ bool Before(std::string a, std::string b) {
         return static_cast<unsigned char>(p) < static_cast<unsigned char>(q);
     });
 }
-void SortModel(std::vector<TBinding>& model, int column) {
+void SortModel(std::vector<TRow>& model, int column) {
     if (column != 0 && column != 1) return;
-    std::stable_sort(model.begin(), model.end(), [column](const TBinding& a, const TBinding& b) {
+    std::stable_sort(model.begin(), model.end(), [column](const TRow& a, const TRow& b) {
         return column == 0 ? Before(a.Action, b.Action) : Before(a.Shortcut(), b.Shortcut());
     });
 }
@@ -85,10 +85,10 @@ public:
         Presses += m == WM_HOTKEY;
         return ::DefWindowProcA(h, m, w, l);
     }
-    bool Hold(int id, const TBinding& b) { return ::RegisterHotKey(FWindow.Get(), id, b.Flags(), b.Code()); }
+    bool Hold(int id, const TRow& b) { return ::RegisterHotKey(FWindow.Get(), id, b.Flags(), b.Code()); }
     void Release(int id) { ::UnregisterHotKey(FWindow.Get(), id); }
     // The system refuses a combination to everyone but its holder.
-    bool Held(const TBinding& b) { return !Hold(0xBFF0, b) || (Release(0xBFF0), false); }
+    bool Held(const TRow& b) { return !Hold(0xBFF0, b) || (Release(0xBFF0), false); }
     int Presses = 0;
 
 private:
@@ -96,7 +96,7 @@ private:
 };
 
 // Modifiers down, key down and up, modifiers up: a person pressing the shortcut.
-void PressShortcut(const TBinding& b) {
+void PressShortcut(const TRow& b) {
     std::vector<WORD> keys;
     for (auto [on, vk] : {std::pair{b.Ctrl, VK_CONTROL}, {b.Alt, VK_MENU}, {b.Shift, VK_SHIFT}})
         if (on) keys.push_back(static_cast<WORD>(vk));
@@ -113,7 +113,7 @@ void PressShortcut(const TBinding& b) {
 
 // Real presses only where a stray key can do no harm: Alt or F10 alone would open the
 // window menu, other keys could toggle lock states.
-bool PressableForReal(const TBinding& b) {
+bool PressableForReal(const TRow& b) {
     const int f1 = KeyIndexOfName("F1");
     return !b.Alt && (KeyNames[static_cast<size_t>(b.Key)].size() == 1 ||
                       (b.Key >= f1 && b.Key < f1 + 12 && b.Key != f1 + 9));
@@ -162,7 +162,7 @@ protected:
             ::RegDeleteValueA(run.Get(), "Tarvo 2000");
     }
 
-    void Add(const TBinding& b) { form->AddBinding(b.Action, b.Code(), b.Ctrl, b.Alt, b.Shift, b.Enabled); }
+    void Add(const TRow& b) { form->AddBinding(b.Action, b.Code(), b.Ctrl, b.Alt, b.Shift, b.Enabled); }
     THotKeyItem* Item(int row) const { return form->QmHK->HotKeys()->Items(row); }
 
     bool WaitFor(const std::function<bool()>& done, DWORD ms) {
@@ -182,7 +182,7 @@ protected:
         return launched;
     }
     // What runs when a person presses the shortcut; waits a moment for a second run.
-    TLaunches RealPress(const TBinding& b, bool expectRun = true) {
+    TLaunches RealPress(const TRow& b, bool expectRun = true) {
         launched.clear();
         PressShortcut(b);
         WaitFor([&] { return !launched.empty(); }, expectRun ? 3000 : 300);
@@ -227,7 +227,7 @@ protected:
     }
 
     // Rows, items, the control's display and the blank row all say what the model says.
-    void ExpectListShows(const std::vector<TBinding>& model) {
+    void ExpectListShows(const std::vector<TRow>& model) {
         const int n = static_cast<int>(model.size());
         ASSERT_EQ(form->BindingCount(), n);
         ASSERT_EQ(list->Count(), n + 1);
@@ -238,7 +238,7 @@ protected:
         EXPECT_EQ(ShownStateImage(n), 0);
         for (int i = 0; i < n; ++i) {
             SCOPED_TRACE("row " + std::to_string(i));
-            const TBinding& b = model[static_cast<size_t>(i)];
+            const TRow& b = model[static_cast<size_t>(i)];
             THotKeyItem* item = Item(i);
             const TModifiers m = item->Modifiers();
             EXPECT_EQ(list->ItemCaption(i), b.Action);
@@ -308,18 +308,18 @@ TEST_F(BindingListTest, FirstRunLeavesTheDemoBindingAndAnEmptyListStaysEmpty) {
 TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
     std::mt19937 rng(GetParam());
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    std::vector<TBinding> model{Demo()};
-    auto at = [&](int row) -> TBinding& { return model[static_cast<size_t>(row)]; };
+    std::vector<TRow> model{Demo()};
+    auto at = [&](int row) -> TRow& { return model[static_cast<size_t>(row)]; };
     int column = 1, made = 0, realPresses = 0;
     // Every shortcut ever used: the system must hold exactly the enabled ones.
-    std::map<std::string, TBinding> used{{Demo().Shortcut(), Demo()}};
+    std::map<std::string, TRow> used{{Demo().Shortcut(), Demo()}};
 
     // A new binding whose shortcut no row but keepRow shows.
     auto fresh = [&](int keepRow) {
         const std::string k = std::to_string(made++ % 7);  // repeats: equal and case-twin texts
         const std::string folder[] = {"C:\\Tools\\app", "c:\\tools\\APP", "D:\\B\xC3\xBC" "cher\\"};
         const int shape = pick(0, 4);
-        TBinding b = shape == 0   ? Binding(folder[pick(0, 2)] + k + ".exe", "-n " + k)
+        TRow b = shape == 0   ? Binding(folder[pick(0, 2)] + k + ".exe", "-n " + k)
                      : shape == 1 ? Binding("\"C:\\Program Files\\Ed " + k + "\\ed.exe\"", "\"note " + k + ".txt\"")
                      : shape == 2 ? Binding("mailto:user" + k + "@example.org", "")
                      : shape == 3 ? Binding("http://www.example.org/page" + k, "")
@@ -345,7 +345,7 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
         const bool valid = r >= 0 && r < n, on = pick(0, 1);
         int wantRegisters = 0, wantUnregisters = 0;
         bool sorts = false;
-        auto setFlag = [&](TBinding& b, bool value) {
+        auto setFlag = [&](TRow& b, bool value) {
             (value ? wantRegisters : wantUnregisters) += b.Enabled != value;
             b.Enabled = value;
         };
@@ -354,7 +354,7 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
         const int kind = kinds(rng);
         switch (kind) {
         case 0: {
-            const TBinding b = fresh(-1);
+            const TRow b = fresh(-1);
             Add(b);
             model.push_back(used[b.Shortcut()] = b);
             wantRegisters = b.Enabled;
@@ -362,7 +362,7 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
             break;
         }
         case 1: {
-            TBinding b = fresh(r);
+            TRow b = fresh(r);
             if (valid && pick(0, 2) == 0)  // same shortcut, new action and flag
                 b.Key = at(r).Key, b.Ctrl = at(r).Ctrl, b.Alt = at(r).Alt, b.Shift = at(r).Shift;
             list->SetSelected(r);
@@ -418,7 +418,7 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
             const bool tray = pick(0, 1);
             (on ? (tray ? form->cmdEnableAll2 : form->cmdEnableAll1)
                 : (tray ? form->cmdDisableAll2 : form->cmdDisableAll1))->Click();
-            for (TBinding& b : model) setFlag(b, on);
+            for (TRow& b : model) setFlag(b, on);
             break;
         }
         }
@@ -433,7 +433,7 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
         EXPECT_EQ(unregisters, wantUnregisters);
         ExpectListShows(model);
         for (const auto& [text, b] : used) {
-            const bool live = std::any_of(model.begin(), model.end(), [&](const TBinding& m) {
+            const bool live = std::any_of(model.begin(), model.end(), [&](const TRow& m) {
                 return m.Enabled && m.Shortcut() == text;
             });
             EXPECT_EQ(holder.Held(b), live) << text;
@@ -441,9 +441,9 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
         for (int i = 0; i < static_cast<int>(model.size()); ++i)  // each runs its own row's action
             if (at(i).Enabled) EXPECT_EQ(PostPress(i), TLaunches{at(i).Runs}) << "row " << i;
         if (op % 20 == 19) {
-            std::vector<TBinding> pressable;
+            std::vector<TRow> pressable;
             std::copy_if(model.begin(), model.end(), std::back_inserter(pressable),
-                         [](const TBinding& b) { return b.Enabled && PressableForReal(b); });
+                         [](const TRow& b) { return b.Enabled && PressableForReal(b); });
             std::shuffle(pressable.begin(), pressable.end(), rng);
             for (size_t p = 0; p < std::min<size_t>(2, pressable.size()); ++p, ++realPresses)
                 EXPECT_EQ(RealPress(pressable[p]), TLaunches{pressable[p].Runs})
@@ -457,8 +457,8 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
 INSTANTIATE_TEST_SUITE_P(Seeds, BindingListRandomTest, ::testing::Values(7u, 1999u, 20260u));
 
 TEST_F(BindingListTest, ARefusedShortcutIsMarkedUntilARegistrationSucceeds) {
-    const TBinding taken = Binding("C:\\Tools\\taken.exe", "-t", VK_F7, true, false, true);
-    const TBinding first = Binding("C:\\Tools\\first.exe", "", VK_F2, true);
+    const TRow taken = Binding("C:\\Tools\\taken.exe", "-t", VK_F7, true, false, true);
+    const TRow first = Binding("C:\\Tools\\first.exe", "", VK_F2, true);
     // Shown enabled either way; only the mark and its tip tell a refused one apart.
     auto expectRow = [&](int row, bool refused) {
         EXPECT_EQ(list->StateIndex(row), 0) << row;
@@ -506,10 +506,10 @@ TEST_F(BindingListTest, ARefusedShortcutIsMarkedUntilARegistrationSucceeds) {
 TEST_F(BindingListTest, DeletingTheFirstOfThreeKeepsTheOthersShortcutsAndActions) {
     list->SetSelected(0);
     form->DeleteSelected();  // the demo binding
-    const std::vector<TBinding> three{Binding("C:\\Tools\\one.exe", "1", VK_F2, true, false, true),
+    const std::vector<TRow> three{Binding("C:\\Tools\\one.exe", "1", VK_F2, true, false, true),
                                       Binding("C:\\Tools\\two.exe", "2", VK_F3, true, false, true),
                                       Binding("C:\\Tools\\three.exe", "3", VK_F4, true, false, true)};
-    for (const TBinding& b : three) Add(b);
+    for (const TRow& b : three) Add(b);
     ExpectListShows(three);
     const int ids[] = {Item(0)->Identifier(), Item(1)->Identifier(), Item(2)->Identifier()};
 
@@ -529,12 +529,12 @@ TEST_F(BindingListTest, DeletingTheFirstOfThreeKeepsTheOthersShortcutsAndActions
 }
 
 TEST_F(BindingListTest, DestroyingTheMainWindowReleasesEveryShortcut) {
-    const std::vector<TBinding> all{Binding("C:\\Tools\\a.exe", "", 'A', true, true),
+    const std::vector<TRow> all{Binding("C:\\Tools\\a.exe", "", 'A', true, true),
                                     Binding("C:\\Tools\\b.exe", "", VK_NUMPAD5, false, false, true),
                                     Binding("C:\\Tools\\c.exe", "", VK_F11, true, true, true, false),
                                     Demo()};
     for (size_t i = 0; i + 1 < all.size(); ++i) Add(all[i]);
-    for (const TBinding& b : all) EXPECT_EQ(holder.Held(b), b.Enabled) << b.Shortcut();
+    for (const TRow& b : all) EXPECT_EQ(holder.Held(b), b.Enabled) << b.Shortcut();
 
     form->DestroyHandle();  // the window goes first, as at shutdown; the items are still there
     for (int i = 0; i < form->BindingCount(); ++i) {

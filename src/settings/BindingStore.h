@@ -1,0 +1,71 @@
+// The stored bindings: one subkey per binding under the settings key's "HotKeys", loaded once
+// at start-up and written whole after every change. A save cut short at any point, by a
+// failing write or a killed process, loses nothing that was stored: each binding is always
+// readable either as it was or as the save meant to leave it.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/Binding.h"
+#include "settings/QmReg.h"
+
+// What one load found.
+struct TLoadedBindings {
+    std::vector<TBinding> Bindings;       // in the order the registry lists them
+    std::vector<std::string> Unreadable;  // subkeys that hold no usable binding; kept as they are
+    bool NothingStored = false;           // neither key holds a binding nor a save: a first run
+    std::string MoveError;                // why moving the legacy bindings failed, if it did
+};
+
+class TBindingStore {
+public:
+    // The key paths come from the component's naming properties each time they are needed.
+    // legacyCompany names the company under which an earlier edition kept its bindings.
+    TBindingStore(TQmReg* reg, std::string legacyCompany);
+
+    // Reads the stored bindings. When the current key holds none, those of the legacy company
+    // are read and moved: saved under the current key, read back, and only then removed.
+    TLoadedBindings Load();
+    // Stores exactly these bindings. Throws the registry's error when a write fails; the save
+    // stops there and nothing is deleted. Deletes only subkeys that this run loaded or wrote,
+    // and none at all unless a load has completed.
+    void Save(const std::vector<TBinding>& bindings);
+    bool LoadCompleted() const { return FLoadCompleted; }
+
+    std::string HotKeysKeyPath() const;
+    std::string LegacyHotKeysKeyPath() const;
+    std::string LegacyApplicationKeyPath() const;
+
+private:
+    // What this run knows one binding's subkeys to hold.
+    struct TKnown {
+        std::optional<TBinding> InKey;      // the subkey holds exactly this, as a save writes it
+        bool Marked = false;                // the subkey still carries the unfinished mark
+        std::optional<TBinding> InStaging;  // a complete staging copy holds this; it wins
+    };
+    // What one bindings key holds.
+    struct TFound {
+        std::vector<TBinding> Bindings;
+        std::vector<std::string> Names;  // the subkey each binding was read from
+        std::vector<std::string> Unreadable;
+        std::map<std::string, TKnown> Known;  // by folded subkey name
+        std::set<std::string> Owned;          // folded names of the subkeys read as ours
+    };
+
+    TFound ReadBindingsKey(TRegistry& reg, const std::vector<std::string>& names) const;
+    void SaveBinding(TRegistry& reg, const std::string& path, const TBinding& b,
+                     const std::set<std::string>& present);
+    void Move(const std::vector<TBinding>& all, const std::vector<TBinding>& moved,
+              const std::vector<std::string>& movedFrom, bool legacyHasUnreadable);
+    void FinishMove();
+
+    TQmReg* FReg;
+    std::string FLegacyCompany;
+    std::map<std::string, TKnown> FKnown;
+    std::set<std::string> FOwned;
+    bool FLoadCompleted = false;
+};

@@ -1,0 +1,53 @@
+#include "settings/Settings.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// A window edge or size the system can place: its coordinates are 16-bit.
+constexpr int kMinEdge = -32768, kMaxEdge = 32767, kMaxSize = 32767;
+
+std::optional<int> ReadNumber(const TRegistry& reg, const char* name, int min, int max,
+                              std::vector<std::string>& errors) {
+    DWORD type = REG_NONE;
+    std::string data;
+    if (!reg.ReadRaw(name, type, data)) return std::nullopt;
+    if (type != REG_DWORD || data.size() != sizeof(DWORD)) {
+        errors.push_back(std::string("Invalid data type for '") + name + "'");
+        return std::nullopt;
+    }
+    std::int32_t value = 0;
+    std::memcpy(&value, data.data(), sizeof value);
+    if (value < min || value > max) {
+        errors.push_back(std::string("Value out of range for '") + name + "': " + std::to_string(value));
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+TStoredPlacement ReadStoredPlacement(const TRegistry& reg, std::vector<std::string>& errors) {
+    TStoredPlacement p;
+    p.Left = ReadNumber(reg, "MainLeft", kMinEdge, kMaxEdge, errors);
+    p.Top = ReadNumber(reg, "MainTop", kMinEdge, kMaxEdge, errors);
+    p.Width = ReadNumber(reg, "MainWidth", 1, kMaxSize, errors);
+    p.Height = ReadNumber(reg, "MainHeight", 1, kMaxSize, errors);
+    return p;
+}
+
+void WriteStoredPlacement(TRegistry& reg, int left, int top, int width, int height) {
+    reg.WriteInteger("MainLeft", left);
+    reg.WriteInteger("MainTop", top);
+    reg.WriteInteger("MainWidth", width);
+    reg.WriteInteger("MainHeight", height);
+}
+
+std::optional<bool> ReadNewBrowser(const TRegistry& reg, std::vector<std::string>& errors) {
+    const size_t known = errors.size();
+    const std::optional<int> value = ReadNumber(reg, "NewBrowser", INT32_MIN, INT32_MAX, errors);
+    if (errors.size() != known) return std::nullopt;
+    // Any number other than 0 is on, as the option has always been read.
+    return value && *value != 0;
+}
