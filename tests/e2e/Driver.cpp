@@ -39,7 +39,9 @@ std::string FetchText(const std::function<DWORD(char*, DWORD)>& fetch, const cha
     return text;
 }
 
-std::string Environment(const char* name) {
+// An environment variable, or the fallback when it is not set.
+std::string Environment(const char* name, const char* fallback) {
+    if (::GetEnvironmentVariableA(name, nullptr, 0) == 0) return fallback;
     return FetchText([&](char* b, DWORD n) { return ::GetEnvironmentVariableA(name, b, n); },
                      (std::string(name) + " is not set").c_str());
 }
@@ -107,8 +109,8 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-std::string TarvoPath() { return Environment("TARVO_EXE_WIN"); }
-std::string RecordArgsPath() { return Environment("RECORD_ARGS_WIN"); }
+std::string TarvoPath() { return Environment("TARVO_EXE_WIN", TARVO_EXE_DEFAULT); }
+std::string RecordArgsPath() { return Environment("RECORD_ARGS_WIN", RECORD_ARGS_DEFAULT); }
 
 std::string WindowCaption(HWND hwnd) {
     int length = ::GetWindowTextLengthA(hwnd);
