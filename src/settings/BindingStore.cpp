@@ -338,7 +338,9 @@ void TBindingStore::Save(const std::vector<TBinding>& bindings) {
     if (!FLoadCompleted) return;
     for (const std::string& name : names) {
         const std::string key = Fold(name);
-        if (key == Fold(kFirstRun) || wanted.count(key) || !FOwned.count(key)) continue;
+        // A wanted binding's staging copy went with the binding's own save.
+        const bool wantedStaging = key[0] == kStaging && wanted.count(key.substr(1));
+        if (key == Fold(kFirstRun) || wanted.count(key) || wantedStaging || !FOwned.count(key)) continue;
         DeleteKeyOrFail(*reg, path, name);
         FOwned.erase(key);
         FKnown.erase(key);
