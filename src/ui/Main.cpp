@@ -236,7 +236,7 @@ void TFormMain::FormKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shi
 void TFormMain::popupListViewPopup(TObject* Sender) {
     (void)Sender;
     const int i = ListView1->Selected();
-    cmdDelete1->SetEnabled(i >= 0 && !ListView1->ItemCaption(i).empty());
+    cmdDelete1->SetEnabled(IsBindingRow(i));
 }
 
 void TFormMain::cmdDelete1Click(TObject* Sender) {

@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -223,6 +225,84 @@ bool TTarvo::Sync() const {
     DWORD_PTR result = 0;
     HWND main = MainWindow();
     return main && ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+}
+
+// --- The binding list -------------------------------------------------------------------
+
+namespace {
+
+// A block of memory inside another process, for messages whose arguments point at memory.
+class TRemoteBlock {
+public:
+    TRemoteBlock(HANDLE process, size_t size)
+        : FProcess(process), FSize(size),
+          FAddress(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+        if (!FAddress) throw std::runtime_error("VirtualAllocEx failed");
+    }
+    ~TRemoteBlock() { ::VirtualFreeEx(FProcess, FAddress, 0, MEM_RELEASE); }
+    TRemoteBlock(const TRemoteBlock&) = delete;
+    TRemoteBlock& operator=(const TRemoteBlock&) = delete;
+    void* Address() const { return FAddress; }
+    void Write(const void* data, size_t size, size_t offset = 0) const {
+        if (offset + size > FSize || !::WriteProcessMemory(FProcess, static_cast<char*>(FAddress) + offset, data, size, nullptr))
+            throw std::runtime_error("WriteProcessMemory failed");
+    }
+    std::string Read(size_t size, size_t offset = 0) const {
+        std::string data(size, '\0');
+        if (offset + size > FSize || !::ReadProcessMemory(FProcess, static_cast<char*>(FAddress) + offset, data.data(), size, nullptr))
+            throw std::runtime_error("ReadProcessMemory failed");
+        return data;
+    }
+
+private:
+    HANDLE FProcess;
+    size_t FSize;
+    void* FAddress;
+};
+
+}  // namespace
+
+void PrintTo(const TTarvo::TRow& row, std::ostream* out) {
+    *out << "{\"" << row.Action.substr(0, 60) << "\", " << row.Hotkey << ", image " << row.StateImage << "}";
+}
+
+HWND TTarvo::ListWindow() const {
+    return ::FindWindowExA(MainWindow(), nullptr, "SysListView32", nullptr);
+}
+
+std::vector<TTarvo::TRow> TTarvo::ListRows() const {
+    std::vector<TRow> rows;
+    const HWND list = ListWindow();
+    if (!list) return rows;
+    const auto count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    constexpr size_t kText = 4096;
+    TRemoteBlock block(FProcess, sizeof(LVITEMA) + kText);
+    const char* remoteText = static_cast<const char*>(block.Address()) + sizeof(LVITEMA);
+    auto text = [&](int row, int column) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = const_cast<char*>(remoteText);
+        item.cchTextMax = kText;
+        block.Write(&item, sizeof item);
+        const auto length = static_cast<size_t>(::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(block.Address())));
+        return block.Read(std::min(length, kText - 1), sizeof(LVITEMA));
+    };
+    for (int i = 0; i < count; ++i) {
+        TRow row{text(i, 0), text(i, 1), 0};
+        row.StateImage = static_cast<int>(::SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK) >> 12) - 1;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void TTarvo::SelectRow(int row) const {
+    const HWND list = ListWindow();
+    TRemoteBlock block(FProcess, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    block.Write(&item, sizeof item);
+    ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.Address()));
 }
 
 // --- Message boxes ----------------------------------------------------------------------

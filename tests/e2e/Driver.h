@@ -74,6 +74,17 @@ public:
     // The visible pop-up menu of this process, if one is open.
     HWND OpenMenu() const;
 
+    // The binding list of the main window, read from outside: every row, the blank one last.
+    struct TRow {
+        std::string Action, Hotkey;
+        int StateImage = -1;  // 0 enabled, 1 disabled, -1 none
+        friend bool operator==(const TRow&, const TRow&) = default;
+    };
+    HWND ListWindow() const;
+    std::vector<TRow> ListRows() const;
+    // Selects one row of the list (and gives it the focus rectangle).
+    void SelectRow(int row) const;
+
     // The first visible message box of this process, if one is open.
     std::optional<TMessageBox> MessageBox() const;
     std::optional<TMessageBox> WaitForMessageBox(DWORD timeoutMs = 10000) const;
@@ -87,6 +98,8 @@ private:
     HANDLE FProcess = nullptr;
     DWORD FPid = 0;
 };
+
+void PrintTo(const TTarvo::TRow& row, std::ostream* out);
 
 std::string TarvoPath();
 std::string RecordArgsPath();

@@ -562,3 +562,74 @@ TEST_F(Store, ANewBindingWhoseSaveWasCutShortIsNeitherLoadedNorReported) {
     EXPECT_EQ(ReadValues(Key("F2")), BindingValues(off));
     EXPECT_EQ(SubKeys(HotKeysKey()), (std::vector<std::string>{"F2", "_FirstRun"}));
 }
+
+// A placement value of the wrong type used to stop the start-up before any binding loaded,
+// and the next save then deleted them all. Now it is told once, every binding loads, runs
+// and stays stored; the bad value stays until the window is next hidden.
+TEST_F(Store, AnUnusableSettingIsToldOnceAndEveryBindingStillLoadsRunsAndStays) {
+    WriteValues(SettingsKey(), {{"MainLeft", StringValue("abc")}});
+    const std::map<std::string, TBinding> stored = {
+        {"F2", {Command("two"), VK_F2}},
+        {"F3", {Command("three"), VK_F3, false, false, false, false}},
+        {"F4", {Command("four"), VK_F4}},
+        {"F5", {Command("five"), VK_F5}},
+    };
+    for (const auto& [name, b] : stored) WriteBinding(HotKeysKey(), name, b);
+    TRegValues noAddress = BindingValues({"", VK_F6, false, false, true});
+    noAddress.erase("Address");
+    WriteValues(Key("Shift_F6"), noAddress);
+    WriteValues(Key("_FirstRun"), {});
+    const std::vector<std::string> names{"F2", "F3", "F4", "F5", "Shift_F6"};
+
+    TTarvo tarvo;
+    auto box = tarvo.StartPastMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Caption, "Tarvo2000");
+    EXPECT_EQ(box->Text, "Invalid data type for 'MainLeft'");
+    EXPECT_FALSE(WaitFor([&] { return tarvo.MessageBox().has_value(); }, 1000)) << "told twice";
+    using TRow = TTarvo::TRow;
+    EXPECT_EQ(tarvo.ListRows(), (std::vector<TRow>{{Command("two"), "F2", 0},
+                                                   {Command("three"), "F3", 1},
+                                                   {Command("four"), "F4", 0},
+                                                   {Command("five"), "F5", 0},
+                                                   {"", "Shift+F6", 0},
+                                                   {"", "", 0}}));
+    for (WORD key : {VK_F2, VK_F4, VK_F5}) PressShortcut(key);
+    ASSERT_TRUE(WaitForRuns(3));
+    std::vector<TArgs> runs = Runs();
+    std::sort(runs.begin(), runs.end());  // three programs start at once: any may log first
+    EXPECT_EQ(runs, (std::vector<TArgs>{{"five"}, {"four"}, {"two"}}));
+    PressShortcut(VK_F6, false, false, true);
+    auto invalid = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(invalid);
+    EXPECT_EQ(invalid->Caption, "Tarvo Error");
+    EXPECT_EQ(invalid->Text, "Invalid action command:\r\n ");
+    ASSERT_TRUE(tarvo.DismissMessageBox(*invalid));
+
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('d'));
+    ASSERT_TRUE(WaitFor([&] { return StoredEnabled(names, false); }));
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('e'));
+    ASSERT_TRUE(WaitFor([&] { return StoredEnabled(names, true); }));
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('x'));
+    ASSERT_TRUE(tarvo.WaitForExit());
+    EXPECT_TRUE(StoredEnabled(names, true));
+    EXPECT_EQ(ReadValue(SettingsKey(), "MainLeft"), StringValue("abc"));
+
+    // The binding without an action is a row like any other: selected and deleted.
+    box = tarvo.StartPastMessageBox();
+    ASSERT_TRUE(box);
+    tarvo.ClickTray();
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(tarvo.MainWindow()); }));
+    tarvo.SelectRow(4);
+    ::PostMessageA(tarvo.ListWindow(), WM_KEYDOWN, VK_DELETE, 0x01530001);
+    auto confirm = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(confirm);
+    EXPECT_EQ(confirm->Caption, "Delete Confirm");
+    ASSERT_TRUE(tarvo.DismissMessageBox(*confirm));
+    ASSERT_TRUE(WaitFor([&] { return !KeyExists(Key("Shift_F6")); }));
+    EXPECT_EQ(tarvo.ListRows().size(), 5u);
+    EXPECT_TRUE(StoredEnabled({"F2", "F3", "F4", "F5"}, true));
+    // Hiding writes the placement: the bad value is replaced by a good one.
+    ::PostMessageA(tarvo.MainWindow(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ASSERT_TRUE(WaitFor([&] { return ReadDword(SettingsKey(), "MainLeft").has_value(); }));
+}

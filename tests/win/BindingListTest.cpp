@@ -599,3 +599,54 @@ TEST_F(BindingListTest, KeysThatCannotBeRegisteredAndTheBlankRowAreRefusedUntouc
     EXPECT_EQ(list->StateIndex(blank), 0);
     EXPECT_EQ(ShownStateImage(blank), 0);
 }
+
+// A save that fails tells the registry's message, deletes nothing, and the next save stores
+// every binding as the list holds it.
+TEST_F(BindingListTest, AFailedSaveIsToldDeletesNothingAndTheNextSaveStoresEverything) {
+    const TRow a = Binding("C:\\Tools\\a.exe", "", 'A', true, true);
+    const TRow b = Binding("C:\\Tools\\b.exe", "", VK_F6, false, true);
+    Add(a);
+    Add(b);
+    form->SaveBindings();
+    const std::string key = "Software\\Morvane\\Tarvo\\" + form->QmR->User() + "\\HotKeys\\";
+    auto stored = [&](const char* name) {
+        DWORD enabled = 2, size = sizeof enabled;
+        return ::RegGetValueA(HKEY_CURRENT_USER, (key + name).c_str(), "Enabled", RRF_RT_REG_DWORD, nullptr,
+                              &enabled, &size) == ERROR_SUCCESS
+                   ? static_cast<int>(enabled)
+                   : -1;
+    };
+    ASSERT_EQ(stored("ControlAlt_A"), 1);
+    // As a menu command runs: inside a window procedure, which shows what escapes it.
+    auto command = [&](const std::function<void()>& f) { GuardedCall([&] { return f(), LRESULT{0}; }); };
+    int writes = 0;
+    TRegistryApi failing;
+    failing.CreateKey = [](HKEY, LPCSTR, REGSAM, HKEY*) -> LSTATUS { return ERROR_ACCESS_DENIED; };
+    failing.SetValue = [&](HKEY k, LPCSTR n, DWORD t, const BYTE* d, DWORD s) -> LSTATUS {
+        return ++writes > 1 ? ERROR_ACCESS_DENIED : ::RegSetValueExA(k, n, 0, t, d, s);
+    };
+    form->QmR->SetRegistryApi(failing);
+
+    list->SetSelected(RowShowing(a.Shortcut()));
+    command([&] { form->DeleteSelected(); });
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Failed to create key '_FirstRun'", 0), 0u) << errors[0];
+    ExpectListShows({b, Demo()});
+    EXPECT_EQ(stored("ControlAlt_A"), 1) << "deleted although the save failed";
+
+    failing.CreateKey = TRegistryApi().CreateKey;
+    form->QmR->SetRegistryApi(failing);
+    command([&] { form->cmdDisableAll1->Click(); });  // the first write goes through, the next fails
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1], "Failed to set data for 'Enabled'");
+    EXPECT_EQ(stored("ControlAlt_A"), 1);
+    EXPECT_EQ(stored("Alt_F6") + stored("F9"), 1) << "one binding written, one not";
+
+    form->QmR->SetRegistryApi(TRegistryApi());
+    command([&] { form->cmdEnableAll1->Click(); });
+    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(stored("F9"), 1);
+    EXPECT_EQ(stored("Alt_F6"), 1);
+    EXPECT_EQ(stored("ControlAlt_A"), -1);
+    errors.clear();
+}
