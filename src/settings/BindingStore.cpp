@@ -39,7 +39,8 @@ std::string Fold(const std::string& name) { return UpperAscii(name); }
 
 void OpenOrFail(TRegistry& reg, const std::string& path, const std::string& name, bool create) {
     if (!reg.OpenKey(path + name, create))
-        Fail(create ? "Failed to create key" : "Failed to open key", name, reg.LastOpenError());
+        Fail(create ? "Failed to create key" : "Failed to open key", name.empty() ? path : name,
+             reg.LastOpenError());
 }
 
 void DeleteKeyOrFail(TRegistry& reg, const std::string& path, const std::string& name) {
@@ -320,18 +321,24 @@ void TBindingStore::FinishMove() {
 
 void TBindingStore::Save(const std::vector<TBinding>& bindings) {
     TQmRegSession reg(FReg);
-    const std::string path = HotKeysKeyPath();
-    OpenOrFail(*reg, path, kFirstRun, true);
+    OpenOrFail(*reg, HotKeysKeyPath(), "", true);
     std::vector<std::string> names;
-    if (reg->OpenKeyReadOnly(path)) reg->GetKeyNames(names);
+    reg->GetKeyNames(names);
     std::set<std::string> present;
     for (const std::string& name : names) present.insert(Fold(name));
+    // Binding subkeys are reached from the bindings key itself, held open by reg, rather
+    // than walked to from the root every time.
+    TRegistry keys;
+    keys.SetApi(&reg->Api());
+    keys.SetRootKey(reg->CurrentKey());
+    const std::string path = "\\";
+    OpenOrFail(keys, path, kFirstRun, true);
 
     std::set<std::string> wanted;
     for (const TBinding& b : bindings) {
         // Two bindings for one shortcut cannot both be stored; the list never holds such a pair.
         if (!wanted.insert(Fold(b.SubkeyName())).second) continue;
-        SaveBinding(*reg, path, b, present);
+        SaveBinding(keys, path, b, present);
     }
     // Only once every binding is complete may anything go, and only what this run knows
     // to be its own: never a subkey it could not read, nor one when the load did not finish.
@@ -341,7 +348,7 @@ void TBindingStore::Save(const std::vector<TBinding>& bindings) {
         // A wanted binding's staging copy went with the binding's own save.
         const bool wantedStaging = key[0] == kStaging && wanted.count(key.substr(1));
         if (key == Fold(kFirstRun) || wanted.count(key) || wantedStaging || !FOwned.count(key)) continue;
-        DeleteKeyOrFail(*reg, path, name);
+        DeleteKeyOrFail(keys, path, name);
         FOwned.erase(key);
         FKnown.erase(key);
     }
