@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -102,6 +103,10 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Minimize() {
+    if (TForm* modal = ModalForm()) {
+        modal->BringToFront();
+        return;
+    }
     if (FHandle && !::IsIconic(FHandle)) ::ShowWindow(FHandle, SW_MINIMIZE);
 }
 
@@ -174,9 +179,15 @@ void TApplication::ShowError(const std::string& message) {
     MessageBox(message, Title(), MB_OK | MB_ICONSTOP);
 }
 
+void TApplication::PopModal(TForm* form) {
+    auto it = std::find(FModalForms.begin(), FModalForms.end(), form);
+    if (it != FModalForms.end()) FModalForms.erase(it);
+}
+
 void TApplication::DestroyForms() {
     for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) {
         TForm* form = *it;
+        form->BeforeDestruction();
         form->DestroyHandle();
         delete form;
     }
@@ -187,11 +198,20 @@ void TApplication::DestroyForms() {
 LRESULT TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CLOSE:
-        if (FMainForm) FMainForm->Close();
+        // Closing the program from its taskbar button never goes past an open dialog.
+        if (TForm* modal = ModalForm())
+            modal->BringToFront();
+        else if (FMainForm)
+            FMainForm->Close();
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_SYSCOMMAND:
+        // Minimising would hide an open dialog with its owner: the dialog comes forward instead.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && ModalForm()) {
+            ModalForm()->BringToFront();
+            return 0;
+        }
         if ((wParam & 0xFFF0) == SC_RESTORE && FMainForm && !FMainForm->Visible()) {
             LRESULT r = ::DefWindowProcA(hwnd, msg, wParam, lParam);
             FMainForm->Show();

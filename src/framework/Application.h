@@ -63,6 +63,11 @@ public:
     // Destroys the forms: windows first, then the components, the last created first.
     void DestroyForms();
 
+    // The modal form in front, nullptr when none is open.
+    TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
+    void PushModal(TForm* form) { FModalForms.push_back(form); }
+    void PopModal(TForm* form);
+
     std::vector<HWND> DisableTaskWindows(HWND except);
     void EnableTaskWindows(const std::vector<HWND>& windows);
 
@@ -74,6 +79,7 @@ private:
     HWND FHandle = nullptr;
     TForm* FMainForm = nullptr;
     std::vector<TForm*> FForms;
+    std::vector<TForm*> FModalForms;
     bool FShowMainForm = true;
     bool FTerminated = false;
     bool FHandlingException = false;

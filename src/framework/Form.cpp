@@ -17,8 +17,19 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 TForm::~TForm() {
-    Fire(OnDestroy, this);
+    // Late for a derived form, whose part is gone by now; the application calls it earlier.
+    BeforeDestruction();
     DestroyHandle();
+}
+
+void TForm::BeforeDestruction() {
+    if (FDestroying) return;
+    FDestroying = true;
+    try {
+        Fire(OnDestroy, this);
+    } catch (...) {
+        if (Application) Application->HandleException(this);
+    }
 }
 
 void TForm::Initialize() {
@@ -148,6 +159,12 @@ void TForm::Show() {
 
 void TForm::Hide() { SetVisible(false); }
 
+void TForm::BringToFront() {
+    if (!HandleAllocated()) return;
+    ::SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(FHandle);
+}
+
 bool TForm::CloseQuery() {
     bool canClose = true;
     Fire(OnCloseQuery, this, canClose);
@@ -179,7 +196,9 @@ int TForm::ShowModal() {
     FModal = true;
     FModalResult = mrNone;
     std::vector<HWND> disabled = Application->DisableTaskWindows(Handle());
+    Application->PushModal(this);
     auto restore = [&] {
+        Application->PopModal(this);
         Application->EnableTaskWindows(disabled);
         FModal = false;
     };

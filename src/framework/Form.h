@@ -21,6 +21,11 @@ public:
 
     void Show();
     void Hide();
+    // Raises the window above the program's others and makes it the foreground window.
+    void BringToFront();
+    // Runs OnDestroy while the whole form still exists; its owner calls it before deleting
+    // the form (the destructor calls it too, for a form deleted directly).
+    void BeforeDestruction();
     void SetVisible(bool value) override;
     int ShowModal();
     void Close();
@@ -80,6 +85,7 @@ private:
     bool FKeyPreview = false;
     bool FStayOnTop = false;
     bool FModal = false;
+    bool FDestroying = false;
     bool FClientSized = false;
     int FModalResult = mrNone;
     HICON FIcon = nullptr;

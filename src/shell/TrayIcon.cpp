@@ -290,7 +290,15 @@ LRESULT TTrayIcon::CallbackWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 }
 
 LRESULT TTrayIcon::ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_SIZE && wParam == SIZE_MINIMIZED && FMinimizeToTray) HideToTray();
+    if (msg == WM_SIZE && wParam == SIZE_MINIMIZED) {
+        if (TForm* modal = Application ? Application->ModalForm() : nullptr) {
+            // Whatever minimised the program, an open dialog must not vanish with it.
+            ::ShowWindowAsync(hwnd, SW_RESTORE);
+            modal->BringToFront();
+        } else if (FMinimizeToTray) {
+            HideToTray();
+        }
+    }
     return FApplicationHook.Previous(hwnd, msg, wParam, lParam);
 }
 
