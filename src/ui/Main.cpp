@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 
+#include "framework/WinText.h"
 #include "launch/Launch.h"
 #include "ui/StateImagePixels.h"
 
@@ -53,6 +54,9 @@ void TFormMain::ReadDescription() {
     popupListView = new TPopupMenu(this);
     popupListView->SetName("popupListView");
     BuildMenus();
+    VersionInfo1 = new TInfoExe(this);
+    VersionInfo1->SetName("VersionInfo1");
+    VersionInfo1->SetLangId("0409");
 
     TrayIcon1->SetCycleInterval(250);
     TrayIcon1->SetHint("Tarvo2000 v1.2");
@@ -150,6 +154,8 @@ void TFormMain::FormCreate(TObject* Sender) {
 }
 
 void TFormMain::StartupSequence() {
+    VersionInfo1->SetExeName(ModuleFileName());
+    VersionInfo1->ReadVersionInfo();
     HiddenWindows.Clear();
     SortColumn = 1;
     LoadWindowPlacement();

@@ -12,6 +12,7 @@
 #include "hotkeys/QmHotKey.h"
 #include "settings/QmReg.h"
 #include "shell/TrayIcon.h"
+#include "shell/VersionInfo.h"
 
 // One binding as the registry stores it.
 struct TStoredBinding {
@@ -38,6 +39,7 @@ public:
     TQmReg* QmR = nullptr;
     fw::TImageList* ImageList1 = nullptr;
     fw::TPopupMenu* popupListView = nullptr;
+    TInfoExe* VersionInfo1 = nullptr;
 
     // List menu items.
     fw::TMenuItem* cmdDelete1 = nullptr;
