@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 
+#include "framework/Application.h"
 #include "framework/WinText.h"
 #include "launch/Launch.h"
 #include "ui/StateImagePixels.h"
@@ -54,6 +55,8 @@ void TFormMain::ReadDescription() {
     popupListView = new TPopupMenu(this);
     popupListView->SetName("popupListView");
     BuildMenus();
+    OneInstance1 = new TOneInstance(this);
+    OneInstance1->SetName("OneInstance1");
     VersionInfo1 = new TInfoExe(this);
     VersionInfo1->SetName("VersionInfo1");
     VersionInfo1->SetLangId("0409");
@@ -154,6 +157,8 @@ void TFormMain::FormCreate(TObject* Sender) {
 }
 
 void TFormMain::StartupSequence() {
+    // A copy that found another one running has asked to end: it reads and writes nothing.
+    if (Application->TerminateRequested()) return;
     VersionInfo1->SetExeName(ModuleFileName());
     VersionInfo1->ReadVersionInfo();
     HiddenWindows.Clear();

@@ -11,6 +11,7 @@
 #include "framework/Menus.h"
 #include "hotkeys/QmHotKey.h"
 #include "settings/QmReg.h"
+#include "shell/OneInstance.h"
 #include "shell/TrayIcon.h"
 #include "shell/VersionInfo.h"
 
@@ -39,6 +40,7 @@ public:
     TQmReg* QmR = nullptr;
     fw::TImageList* ImageList1 = nullptr;
     fw::TPopupMenu* popupListView = nullptr;
+    TOneInstance* OneInstance1 = nullptr;
     TInfoExe* VersionInfo1 = nullptr;
 
     // List menu items.
