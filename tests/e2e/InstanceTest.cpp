@@ -117,7 +117,9 @@ public:
         WaitFor([&] { return Windows().size() >= windows; });
     }
     ~TWindowOwner() {
-        if (FProcess) ::TerminateProcess(FProcess.Get(), 0);
+        if (!FProcess) return;
+        ::TerminateProcess(FProcess.Get(), 0);
+        ::WaitForSingleObject(FProcess.Get(), 5000);  // its file may be copied over next time
     }
     std::vector<HWND> Windows() const {
         struct TFound {
@@ -209,6 +211,21 @@ TEST_F(Instance, LaterStartsOfTheSameFileBringTheFirstCopyBackAndEndHavingChange
         EXPECT_TRUE(first.Running());
         EXPECT_TRUE(beside.Running());
     }
+
+    // A first copy that hangs, minimised again, cannot hang a later start; once it answers
+    // again it handles the restore request it was left.
+    ::PostMessageA(first.MainWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return ::IsIconic(first.ApplicationWindow()) && !Visible(first.MainWindow()); }));
+    fw::THandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE,
+                                    ::GetWindowThreadProcessId(first.MainWindow(), nullptr)));
+    ASSERT_TRUE(thread);
+    ASSERT_NE(::SuspendThread(thread.Get()), static_cast<DWORD>(-1));
+    TTarvo later;
+    later.Start(false);
+    const bool ended = later.WaitForExit(5000);
+    ::ResumeThread(thread.Get());
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(WaitFor([&] { return Visible(first.MainWindow()) && !::IsIconic(first.ApplicationWindow()); }));
 
     // The first copy kept its shortcut and still runs it.
     EXPECT_TRUE(ShortcutTaken(VK_F7));
