@@ -12,21 +12,13 @@
 #include <vector>
 
 #include "Driver.h"
+#include "WindowOwnerProcess.h"
 
 using namespace e2e;
 
 namespace {
 
 bool Visible(HWND h) { return h && ::IsWindowVisible(h); }
-
-// Handles whatever this thread has been sent or posted so far.
-void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
 
 // Everything the program stores, key by key, and its Run entry.
 using TDump = std::map<std::string, TRegValues>;
@@ -75,72 +67,6 @@ bool EndsWithoutAWindow(TTarvo& copy, DWORD ms, std::vector<std::string>& shown)
     }, ms);
 }
 
-// A minimised window of this test process captioned like a running copy's application
-// window. A restore request sent to it would show.
-class TDecoy {
-public:
-    explicit TDecoy(const char* className) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = className;
-        ::RegisterClassA(&wc);  // the second decoy of a class finds it registered
-        FWindow.Reset(::CreateWindowExA(0, className, "Tarvo2000",
-                                        WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_MINIMIZE, 20, 20, 200,
-                                        100, nullptr, nullptr, wc.hInstance, nullptr));
-    }
-    HWND Get() const { return FWindow.Get(); }
-
-private:
-    fw::THWnd FWindow;
-};
-
-// window_owner.exe run from a copy of it at `path`, holding the windows its arguments name.
-class TWindowOwner {
-public:
-    TWindowOwner(const std::string& path, const std::string& arguments, size_t windows) {
-        const std::string source = RecordArgsPath().substr(0, RecordArgsPath().find_last_of('\\') + 1) +
-                                   "window_owner.exe";
-        const std::string folder = path.substr(0, path.find_last_of('\\'));
-        ::CreateDirectoryA(folder.c_str(), nullptr);
-        if (!::CopyFileA(source.c_str(), path.c_str(), FALSE)) return;
-        std::string commandLine = "\"" + path + "\" " + arguments;
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &si, &pi))
-            return;
-        ::CloseHandle(pi.hThread);
-        FProcess.Reset(pi.hProcess);
-        FPid = pi.dwProcessId;
-        WaitFor([&] { return Windows().size() >= windows; });
-    }
-    ~TWindowOwner() {
-        if (!FProcess) return;
-        ::TerminateProcess(FProcess.Get(), 0);
-        ::WaitForSingleObject(FProcess.Get(), 5000);  // its file may be copied over next time
-    }
-    std::vector<HWND> Windows() const {
-        struct TFound {
-            DWORD Pid;
-            std::vector<HWND> All;
-        } found{FPid, {}};
-        ::EnumWindows([](HWND h, LPARAM l) -> BOOL {
-            auto* f = reinterpret_cast<TFound*>(l);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(h, &pid);
-            if (pid == f->Pid && ::IsWindowVisible(h)) f->All.push_back(h);
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&found));
-        return found.All;
-    }
-
-private:
-    fw::THandle FProcess;
-    DWORD FPid = 0;
-};
-
 class Instance : public TTarvoTest {
 protected:
     void TearDown() override { CleanRegistry(); }
@@ -173,14 +99,16 @@ TEST_F(Instance, LaterStartsOfTheSameFileBringTheFirstCopyBackAndEndHavingChange
     ASSERT_TRUE(::IsIconic(first.ApplicationWindow()));
 
     // Newer than every copy's window, so they come first in a search, and minimised, so a
-    // restore request sent to one shows: a window of another program with the framework's
-    // class, and a program file named Tarvo.exe whose windows have the caption but are no
-    // application window of this program.
-    TDecoy program("TarvoWindow");
-    TWindowOwner namesake(folder + "namesake\\Tarvo.exe",
-                          "--minimized \"CabinetWClass:Tarvo2000\" \"TarvoWindow:Tarvo2000 Backup\"", 2);
+    // restore request sent to one shows: another program's window with the framework's class
+    // and the caption, and a program file named Tarvo.exe whose windows are no application
+    // windows of this program.
+    const std::string owner =
+        RecordArgsPath().substr(0, RecordArgsPath().find_last_of('\\') + 1) + "window_owner.exe";
+    TWindowOwnerProcess stranger(owner, folder + "Stranger.exe", "--minimized TarvoWindow:Tarvo2000", 1);
+    TWindowOwnerProcess namesake(owner, folder + "namesake\\Tarvo.exe",
+                                 "--minimized CabinetWClass:Tarvo2000 \"TarvoWindow:Tarvo2000 Backup\"", 2);
     std::vector<HWND> decoys = namesake.Windows();
-    decoys.push_back(program.Get());
+    decoys.push_back(stranger.Windows().at(0));
     ASSERT_EQ(decoys.size(), 3u);
     for (HWND decoy : decoys) ASSERT_TRUE(::IsIconic(decoy));
     const TDump before = RegistryDump();
@@ -206,7 +134,6 @@ TEST_F(Instance, LaterStartsOfTheSameFileBringTheFirstCopyBackAndEndHavingChange
         // The first copy is back, window and taskbar button; nothing else was restored.
         EXPECT_TRUE(WaitFor([&] { return Visible(first.MainWindow()) && Visible(first.ApplicationWindow()); }));
         EXPECT_FALSE(::IsIconic(first.ApplicationWindow()));
-        Pump();
         for (HWND decoy : decoys) EXPECT_TRUE(::IsIconic(decoy)) << WindowCaption(decoy);
         EXPECT_TRUE(first.Running());
         EXPECT_TRUE(beside.Running());

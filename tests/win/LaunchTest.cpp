@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@
 #include "framework/Handles.h"
 #include "framework/WinText.h"
 #include "launch/Launch.h"
+#include "WindowOwnerProcess.h"
 
 using namespace fw;
 
@@ -347,45 +349,18 @@ TEST_F(LaunchTest, ClipboardTextTakesThePlaceOfTheProgramPartUnsplit) {
 // hides the windows of its own process.
 class HiddenWindowTest : public LaunchTest {
 protected:
-    void TearDown() override {
-        for (const THandle& owner : owners) ::TerminateProcess(owner.Get(), 0);
-        LaunchTest::TearDown();
-    }
     // Starts window_owner.exe with these arguments; returns its `count` windows.
     std::vector<HWND> OtherProgramWindows(const std::string& arguments, std::size_t count) {
         const std::string path = helper.substr(0, helper.find_last_of('\\') + 1) + "window_owner.exe";
-        std::string commandLine = "\"" + path + "\" " + arguments;
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &si, &pi))
-            return {};
-        ::CloseHandle(pi.hThread);
-        owners.emplace_back(pi.hProcess);
-        struct TFound {
-            DWORD Pid;
-            std::vector<HWND> All;
-        } found{pi.dwProcessId, {}};
-        for (int i = 0; i < 500 && found.All.size() < count; ++i) {
-            ::Sleep(20);
-            found.All.clear();
-            ::EnumWindows([](HWND h, LPARAM l) -> BOOL {
-                auto* f = reinterpret_cast<TFound*>(l);
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(h, &pid);
-                if (pid == f->Pid && ::IsWindowVisible(h)) f->All.push_back(h);
-                return TRUE;
-            }, reinterpret_cast<LPARAM>(&found));
-        }
-        return found.All;
+        owners.push_back(std::make_unique<TWindowOwnerProcess>(path, path, arguments, count));
+        return owners.back()->Windows();
     }
     void MakeForeground(HWND w) {
         ::SetForegroundWindow(w);
         for (int i = 0; i < 100 && ::GetForegroundWindow() != w; ++i) ::Sleep(10);
         ASSERT_EQ(::GetForegroundWindow(), w);
     }
-    std::vector<THandle> owners;
+    std::vector<std::unique_ptr<TWindowOwnerProcess>> owners;
 };
 
 TEST_F(HiddenWindowTest, The101stHideWrapsAndShowAllStillBringsEveryWindowBack) {
