@@ -3,6 +3,7 @@
 
 #include "framework/Application.h"
 #include "launch/Launch.h"
+#include "shell/OneInstance.h"
 #include "ui/About.h"
 #include "ui/Accelerator.h"
 #include "ui/Main.h"
@@ -15,6 +16,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     fw::TApplication app;
     try {
         fw::Application->Initialize();
+        // While the title is still the program file's name, which names the mutex.
+        CheckPreviousInstance();
         fw::Application->SetTitle("Tarvo2000");
         fw::Application->CreateForm(FormMain);
         fw::Application->CreateForm(FormRecorder);
@@ -29,5 +32,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     fw::Application->DestroyForms();
     // Windows hidden by a binding never stay lost when the program ends.
     ShowAllHiddenWindows();
+    FreePreviousInstance();
     return 0;
 }

@@ -21,17 +21,41 @@ TApplication::~TApplication() {
     if (Application == this) Application = nullptr;
 }
 
+namespace {
+
+// Text in the code page of the A functions, to UTF-16 and back.
+std::wstring WideFromAnsi(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), n);
+    return result;
+}
+
+std::string AnsiFromWide(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                        0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), n,
+                          nullptr, nullptr);
+    return result;
+}
+
+}  // namespace
+
 std::string TitleFromModulePath(const std::string& path) {
-    std::string name = path.substr(path.find_last_of("\\/") == std::string::npos
-                                       ? 0
-                                       : path.find_last_of("\\/") + 1);
-    name = name.substr(0, name.find('.'));
-    if (name.size() > 1) {
-        std::string rest = name.substr(1);
-        ::CharLowerBuffA(rest.data(), static_cast<DWORD>(rest.size()));
-        name = name.substr(0, 1) + rest;
-    }
-    return name;
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = file.substr(0, file.find('.'));
+    if (name.empty()) name = file;  // ".tool.exe" still needs a name
+    // Case is changed in UTF-16: in UTF-8 a letter and its other case may differ in length.
+    std::wstring wide = WideFromAnsi(name);
+    if (wide.empty()) return name;
+    const DWORD first = IS_HIGH_SURROGATE(wide[0]) && wide.size() > 1 ? 2 : 1;
+    ::CharUpperBuffW(wide.data(), first);
+    ::CharLowerBuffW(wide.data() + first, static_cast<DWORD>(wide.size() - first));
+    return AnsiFromWide(wide);
 }
 
 void TApplication::Initialize() {
@@ -59,14 +83,18 @@ void TApplication::SetTitle(const std::string& value) {
 }
 
 void TApplication::Run() {
-    if (FMainForm && FShowMainForm) FMainForm->Show();
+    if (FMainForm && FShowMainForm && !FTerminateRequested) FMainForm->Show();
     while (!FTerminated) HandleMessage();
 }
 
-void TApplication::Terminate() { ::PostQuitMessage(0); }
+void TApplication::Terminate() {
+    FTerminateRequested = true;
+    ::PostQuitMessage(0);
+}
 
 bool TApplication::ProcessMessage(MSG& msg) {
     if (msg.message == WM_QUIT) {
+        FTerminateRequested = true;
         FTerminated = true;
         return true;
     }
@@ -91,6 +119,7 @@ void TApplication::HandleMessage() {
     BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
     if (got == -1) return;
     if (got == 0) {
+        FTerminateRequested = true;
         FTerminated = true;
         return;
     }

@@ -43,6 +43,9 @@ public:
     void Run();
     // Asks the message loop to end; the request is queued, not acted on at once.
     void Terminate();
+    // True from the moment Terminate is called, before the loop has reached the request:
+    // work still to come can see that the program is on its way out.
+    bool TerminateRequested() const { return FTerminateRequested; }
     bool Terminated() const { return FTerminated; }
     // Takes and dispatches one message, waiting for it when the queue is empty.
     void HandleMessage();
@@ -81,6 +84,7 @@ private:
     std::vector<TForm*> FForms;
     std::vector<TForm*> FModalForms;
     bool FShowMainForm = true;
+    bool FTerminateRequested = false;
     bool FTerminated = false;
     bool FHandlingException = false;
 };
@@ -88,8 +92,9 @@ private:
 // The one application object of the process.
 extern TApplication* Application;
 
-// The title an application takes from its executable: the file name up to its first
-// dot, lower case after the first character.
+// The title an application takes from its executable: the file name up to its first dot
+// (the whole file name when that is empty), its first character upper case and the rest
+// lower case, so every spelling of one file gives the same title.
 std::string TitleFromModulePath(const std::string& path);
 
 }  // namespace fw

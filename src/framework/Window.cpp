@@ -51,6 +51,8 @@ TWndTarget* TargetOf(HWND hwnd) {
     return hwnd ? static_cast<TWndTarget*>(::GetPropA(hwnd, kObjectProp)) : nullptr;
 }
 
+const char* BoundWindowClass() { return kWindowClass; }
+
 HWND CreateBoundWindow(const TWindowParams& p, TWndTarget* target) {
     RegisterClassOnce(kWindowClass, p.ClassStyle, p.Background);
     HWND hwnd = ::CreateWindowExA(p.ExStyle, kWindowClass, p.Caption.c_str(), p.Style, p.X, p.Y,

@@ -32,6 +32,9 @@ struct TWindowParams {
     UINT ClassStyle = CS_DBLCLKS;
 };
 
+// The class of the windows CreateBoundWindow makes: the application window and the forms.
+const char* BoundWindowClass();
+
 // Creates a window of the framework's own class served by target->WndProc.
 // The target is bound before WM_NCCREATE returns, so it sees every message.
 HWND CreateBoundWindow(const TWindowParams& params, TWndTarget* target);

@@ -15,7 +15,7 @@
 
 TLaunchContext LaunchContext;
 bool NewBrowserOption = false;
-THiddenWindowStack<HWND> HiddenWindows;
+THiddenWindowStack<THiddenWindow> HiddenWindows;
 
 namespace {
 
@@ -79,6 +79,25 @@ std::string TempFolder() {
     return path;
 }
 
+DWORD ProcessOf(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+// Whether a window's class is exactly `name`; the buffer is one longer so a longer name
+// cannot pass for it.
+bool ClassIs(HWND window, const std::string& name) {
+    std::string text(name.size() + 2, '\0');
+    const int n = ::GetClassNameA(window, text.data(), static_cast<int>(text.size()));
+    return n >= 0 && static_cast<std::size_t>(n) == name.size() && text.compare(0, name.size(), name) == 0;
+}
+
+// The window recorded when it was hidden, if it still exists as the same process's window.
+bool StillThere(const THiddenWindow& hidden) {
+    return ::IsWindow(hidden.Handle) && ProcessOf(hidden.Handle) == hidden.ProcessId;
+}
+
 // Deletes a file when the scope ends, however it ends.
 struct TFileRemover {
     std::string Path;
@@ -123,24 +142,40 @@ bool OpenInNewBrowser(const std::string& target) {
     return ::WinExec(line.c_str(), SW_SHOWNORMAL) > 32;
 }
 
+bool MayHideWindow(HWND window) {
+    if (!window || !::IsWindow(window)) return false;
+    // The program's own windows, its message boxes among them: hiding one would leave
+    // the program (and a modal box the user must answer) out of reach.
+    if (ProcessOf(window) == ::GetCurrentProcessId()) return false;
+    // Without the desktop and the taskbar the user has nothing left to click on.
+    if (window == ::GetDesktopWindow() || window == ::GetShellWindow()) return false;
+    return !ClassIs(window, "Shell_TrayWnd");
+}
+
 int HideForegroundWindow() {
     HWND window = ::GetForegroundWindow();
+    if (!MayHideWindow(window)) return ShellSuccess;
+    const DWORD pid = ProcessOf(window);
     // A window that was not visible is not recorded: showing it later would be wrong.
-    if (window && ::ShowWindow(window, SW_HIDE)) HiddenWindows.Push(window);
+    if (::ShowWindow(window, SW_HIDE)) HiddenWindows.Push({window, pid});
     return ShellSuccess;
 }
 
 int ShowLastHiddenWindow() {
-    if (std::optional<HWND> window = HiddenWindows.Pop()) {
-        ::ShowWindow(*window, SW_SHOW);
-        ::SetForegroundWindow(*window);
+    // Windows closed since they were hidden are passed over for the next one down.
+    while (std::optional<THiddenWindow> hidden = HiddenWindows.Pop()) {
+        if (!StillThere(*hidden)) continue;
+        ::ShowWindow(hidden->Handle, SW_SHOW);
+        ::SetForegroundWindow(hidden->Handle);
+        break;
     }
     return ShellSuccess;
 }
 
 void ShowAllHiddenWindows() {
-    for (HWND window : HiddenWindows.TakeAll())
-        if (::IsWindow(window) && !::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNA);
+    for (const THiddenWindow& hidden : HiddenWindows.TakeAll())
+        if (StillThere(hidden) && !::IsWindowVisible(hidden.Handle))
+            ::ShowWindow(hidden.Handle, SW_SHOWNA);
 }
 
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags) {

@@ -27,7 +27,14 @@ struct TLaunchContext {
 extern TLaunchContext LaunchContext;
 // "Browse using new window": web addresses start a new browser process.
 extern bool NewBrowserOption;
-extern THiddenWindowStack<HWND> HiddenWindows;
+// A window hidden by "USER_HIDE_WINDOW" with the process it belonged to then: once a window
+// is gone, the system may give its handle to another process's window.
+struct THiddenWindow {
+    HWND Handle = nullptr;
+    DWORD ProcessId = 0;
+    friend bool operator==(const THiddenWindow&, const THiddenWindow&) = default;
+};
+extern THiddenWindowStack<THiddenWindow> HiddenWindows;
 
 // Runs one action command; false only when a failure was reported to the user.
 bool ExecuteAction(const std::string& command);
@@ -37,10 +44,14 @@ bool OpenInNewBrowser(const std::string& target);
 std::string FindDefaultBrowser();
 // The same answer through FindExecutableA on a private temporary .htm file.
 std::string FindBrowserByProbe();
+// Whether "USER_HIDE_WINDOW" may hide a window: never one of the program's own, the
+// desktop or the taskbar.
+bool MayHideWindow(HWND window);
 // Both return 100 so callers' "greater than 32" success test passes.
 int HideForegroundWindow();
 int ShowLastHiddenWindow();
-// Shows every window still recorded as hidden (at shutdown, end of session).
+// Shows every window still recorded as hidden that still belongs to the process it belonged
+// to when hidden (at shutdown, end of session).
 void ShowAllHiddenWindows();
 // A modal message box over the program's windows; tray clicks are ignored while it is up.
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags);

@@ -16,6 +16,9 @@ namespace {
 
 HWND ApplicationWindow() { return Application ? Application->Handle() : nullptr; }
 
+// How long a shell that refused the icon is left alone before the next try.
+constexpr UINT AddRetryInterval = 1000;
+
 }  // namespace
 
 TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
@@ -29,6 +32,8 @@ TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
 
     FCycleTimer = new TTimer(this, FCycleInterval, false);
     FCycleTimer->OnTimer = Bind(this, &TTrayIcon::CycleTimerTick);
+    FAddRetryTimer = new TTimer(this, AddRetryInterval, false);
+    FAddRetryTimer->OnTimer = Bind(this, &TTrayIcon::AddRetryTick);
 
     if (HWND app = ApplicationWindow()) FApplicationHook.Hook(app);
     if (auto* form = dynamic_cast<TForm*>(AOwner)) FOwnerHook.Hook(form->Handle());
@@ -41,6 +46,8 @@ TTrayIcon::~TTrayIcon() {
     FCallbackWindow.Reset();
     delete FCycleTimer;
     FCycleTimer = nullptr;
+    delete FAddRetryTimer;
+    FAddRetryTimer = nullptr;
     FApplicationHook.Unhook();
     FOwnerHook.Unhook();
 }
@@ -122,17 +129,36 @@ void TTrayIcon::PrepareIconData() {
 
 bool TTrayIcon::NotifyShell(DWORD message) {
     PrepareIconData();
+    if (FShellApi.Notify) return FShellApi.Notify(message, &FIconData) != FALSE;
     return ::Shell_NotifyIconA(message, &FIconData) != FALSE;
 }
 
 bool TTrayIcon::AddIcon() {
     if (!FPreviewChanging) FIconVisible = true;
-    return NotifyShell(NIM_ADD);
+    const bool added = NotifyShell(NIM_ADD);
+    // A shell that has the icon already refuses to add it again; a modify tells that apart
+    // from a shell that is not ready.
+    FIconInTray = added || NotifyShell(NIM_MODIFY);
+    FIconWanted = true;
+    UpdateAddRetry();
+    return added;
 }
 
 bool TTrayIcon::DeleteIcon() {
     if (!FPreviewChanging) FIconVisible = false;
+    FIconWanted = false;
+    FIconInTray = false;
+    UpdateAddRetry();
     return NotifyShell(NIM_DELETE);
+}
+
+void TTrayIcon::UpdateAddRetry() {
+    if (FAddRetryTimer) FAddRetryTimer->SetEnabled(FIconWanted && !FIconInTray);
+}
+
+void TTrayIcon::AddRetryTick(TObject* Sender) {
+    (void)Sender;
+    AddIcon();
 }
 
 bool TTrayIcon::ModifyIcon() { return NotifyShell(NIM_MODIFY); }

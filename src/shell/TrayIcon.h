@@ -20,6 +20,11 @@ class TPopupMenu;
 class TTimer;
 }  // namespace fw
 
+// The shell's notification-area call; tests put a shell in its place that is not ready yet.
+struct TShellNotifyApi {
+    std::function<BOOL(DWORD, PNOTIFYICONDATAA)> Notify = ::Shell_NotifyIconA;
+};
+
 enum class TMouseButton { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
 using TMouseEvent = std::function<void(fw::TObject* Sender, TMouseButton Button,
                                        fw::TShiftState Shift, int X, int Y)>;
@@ -79,6 +84,12 @@ public:
     virtual bool DeleteIcon();
     virtual bool ModifyIcon();
 
+    // True while the shell holds the icon. While the icon is wanted but not there (the shell
+    // refused to add it, busy at logon or not started yet), a timer tries again.
+    bool IconInTray() const { return FIconInTray; }
+    const TShellNotifyApi& ShellApi() const { return FShellApi; }
+    void SetShellApi(TShellNotifyApi value) { FShellApi = std::move(value); }
+
     // The hidden window that receives the shell's notifications.
     HWND CallbackWindow() const { return FCallbackWindow.Get(); }
     const NOTIFYICONDATAA& IconData() const { return FIconData; }
@@ -125,6 +136,9 @@ private:
     void PrepareIconData();
     void CopyListImage(int index);
     void ClickDefaultItem();
+    void AddRetryTick(fw::TObject* Sender);
+    // Runs the retry timer exactly while the icon is wanted but not in the tray.
+    void UpdateAddRetry();
 
     bool FEnabled = true;
     fw::THIcon FIcon;
@@ -149,4 +163,8 @@ private:
     fw::THWnd FCallbackWindow;
     // Sent to every top-level window when the shell (and its tray) starts again.
     UINT FTaskbarCreated = 0;
+    TShellNotifyApi FShellApi;
+    fw::TTimer* FAddRetryTimer = nullptr;
+    bool FIconWanted = false;
+    bool FIconInTray = false;
 };

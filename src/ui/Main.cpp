@@ -1,5 +1,7 @@
 #include "ui/Main.h"
 
+#include "framework/Application.h"
+#include "framework/WinText.h"
 #include "launch/Launch.h"
 #include "ui/StateImagePixels.h"
 
@@ -53,6 +55,11 @@ void TFormMain::ReadDescription() {
     popupListView = new TPopupMenu(this);
     popupListView->SetName("popupListView");
     BuildMenus();
+    OneInstance1 = new TOneInstance(this);
+    OneInstance1->SetName("OneInstance1");
+    VersionInfo1 = new TInfoExe(this);
+    VersionInfo1->SetName("VersionInfo1");
+    VersionInfo1->SetLangId("0409");
 
     TrayIcon1->SetCycleInterval(250);
     TrayIcon1->SetHint("Tarvo2000 v1.2");
@@ -150,6 +157,10 @@ void TFormMain::FormCreate(TObject* Sender) {
 }
 
 void TFormMain::StartupSequence() {
+    // A copy that found another one running has asked to end: it reads and writes nothing.
+    if (Application->TerminateRequested()) return;
+    VersionInfo1->SetExeName(ModuleFileName());
+    VersionInfo1->ReadVersionInfo();
     HiddenWindows.Clear();
     SortColumn = 1;
     LoadWindowPlacement();

@@ -13,7 +13,9 @@
 #include "hotkeys/QmHotKey.h"
 #include "settings/BindingStore.h"
 #include "settings/QmReg.h"
+#include "shell/OneInstance.h"
 #include "shell/TrayIcon.h"
+#include "shell/VersionInfo.h"
 
 // The column the binding rows stay sorted by: 0 "Action", 1 "Hotkey".
 extern int SortColumn;
@@ -32,6 +34,8 @@ public:
     TQmReg* QmR = nullptr;
     fw::TImageList* ImageList1 = nullptr;
     fw::TPopupMenu* popupListView = nullptr;
+    TOneInstance* OneInstance1 = nullptr;
+    TInfoExe* VersionInfo1 = nullptr;
 
     // List menu items.
     fw::TMenuItem* cmdDelete1 = nullptr;

@@ -135,8 +135,9 @@ TTarvo::~TTarvo() {
     if (FProcess) ::CloseHandle(FProcess);
 }
 
-void TTarvo::Start(bool waitForAllWindows) {
-    std::string path = TarvoPath();
+void TTarvo::Start(bool waitForAllWindows) { StartFrom(TarvoPath(), waitForAllWindows); }
+
+void TTarvo::StartFrom(const std::string& path, bool waitForAllWindows) {
     std::string commandLine = "\"" + path + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;

@@ -40,6 +40,8 @@ public:
     // Starts Tarvo.exe and waits until all its windows exist, or only the main window
     // (a first run shows a message box while the main window is being created).
     void Start(bool waitForAllWindows = true);
+    // The same, from another path: the program file spelt otherwise, or a copy of it.
+    void StartFrom(const std::string& exePath, bool waitForAllWindows = true);
     bool Running() const;
     // Waits for the process to end; true when it did within the time.
     bool WaitForExit(DWORD timeoutMs = 10000);

@@ -220,3 +220,34 @@ TEST_F(HotKeys, EveryModifierMustBeHeldAndEachShortcutRunsItsOwnRowAfterSorting)
     EXPECT_EQ(NextRun(), TArgs{"f7"});
     EXPECT_TRUE(NoFurtherRun());
 }
+
+TEST_F(HotKeys, HidingWhileTheProgramsOwnMessageBoxIsInFrontHidesNothing) {
+    Store("F6", {"USER_HIDE_WINDOW", VK_F6, false, false, false, true});
+    Store("F7", {Command("after"), VK_F7, false, false, false, true});
+    // Unreadable: start-up reports it in a box, with the shortcuts already live.
+    WriteValues(HotKeysKey() + "\\F8", {{"Address", StringValue("x")}, {"VirtualKey", DwordValue(VK_F8)}});
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == box->Handle; }));
+    ASSERT_TRUE(ShortcutTaken(VK_F6));
+    // Let the box's loop settle: Wine's dialog loop shows its box when the queue first runs
+    // empty, which would bring back a box hidden before that.
+    ::Sleep(500);
+
+    PressShortcut(VK_F6);
+    PressShortcut(VK_F7);
+    // The presses are handled in order: once F7 has run, F6 is done.
+    EXPECT_EQ(NextRun(), TArgs{"after"});
+    EXPECT_TRUE(::IsWindowVisible(box->Handle));
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+
+    // The same shortcut does hide another program's window.
+    fw::THWnd other(::CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      30, 30, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    ::SetForegroundWindow(other.Get());
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == other.Get(); }));
+    PressShortcut(VK_F6);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(other.Get()); }));
+}

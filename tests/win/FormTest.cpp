@@ -75,7 +75,7 @@ public:
 }  // namespace
 
 TEST_F(FormTest, ApplicationTitleAndFormsAreOwnedByTheApplicationWindow) {
-    EXPECT_EQ(app->Title(), "win_tests");  // derived from win_tests.exe
+    EXPECT_EQ(app->Title(), "Win_tests");  // derived from win_tests.exe
     app->SetTitle("Tarvo2000");
     EXPECT_EQ(WindowText(app->Handle()), "Tarvo2000");
     TTestForm* form = nullptr;
@@ -127,6 +127,17 @@ TEST_F(FormTest, ClosingTheMainFormEndsTheLoopOnlyWhenAllowed) {
     app->Run();
     EXPECT_TRUE(app->Terminated());
     EXPECT_EQ(queries, 2);
+}
+
+TEST_F(FormTest, TerminateIsSeenAtOnceAndTheLoopThenShowsNoMainForm) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    app->Terminate();
+    EXPECT_TRUE(app->TerminateRequested());
+    EXPECT_FALSE(app->Terminated());  // the loop has not reached the request yet
+    app->Run();
+    EXPECT_TRUE(app->Terminated());
+    EXPECT_FALSE(form->Visible());
 }
 
 TEST_F(FormTest, ModalLoopKeepsDispatchingAndEndsByButtons) {
@@ -219,8 +230,17 @@ TEST_F(FormTest, AnExceptionInAHandlerReachesTheErrorReportAndNotTheCaller) {
     EXPECT_TRUE(::IsWindow(form->Handle()));
 }
 
-TEST(TitleFromModulePath, TakesTheFileNameUpToItsFirstDot) {
-    EXPECT_EQ(TitleFromModulePath("C:\\Program Files\\Tarvo\\TARVO.EXE"), "Tarvo");
-    EXPECT_EQ(TitleFromModulePath("C:\\x\\MyTool.Main.exe"), "Mytool");
-    EXPECT_EQ(TitleFromModulePath("tarvo.exe"), "tarvo");
+TEST(TitleFromModulePath, IsTheFileNameUpToItsFirstDotInOneCaseWhateverTheSpelling) {
+    const struct {
+        const char* Path;
+        const char* Title;
+    } cases[] = {
+        {"C:\\Program Files\\Tarvo\\TARVO.EXE", "Tarvo"},
+        {"c:\\program files\\tarvo\\tarvo.exe", "Tarvo"},
+        {"Z:/work/Tarvo.exe", "Tarvo"},
+        {"C:\\x.y\\MyTool.Main.exe", "Mytool"},
+        {"C:\\x\\.hidden.exe", ".hidden.exe"},
+        {"C:\\x\\\xC3\xA4RGER.exe", "\xC3\x84rger"},  // UTF-8 "äRGER" becomes "Ärger"
+    };
+    for (const auto& c : cases) EXPECT_EQ(TitleFromModulePath(c.Path), c.Title) << c.Path;
 }

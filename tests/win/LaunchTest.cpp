@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@
 #include "framework/Handles.h"
 #include "framework/WinText.h"
 #include "launch/Launch.h"
+#include "WindowOwnerProcess.h"
 
 using namespace fw;
 
@@ -343,25 +345,28 @@ TEST_F(LaunchTest, ClipboardTextTakesThePlaceOfTheProgramPartUnsplit) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// The windows hidden here belong to another program, window_owner.exe: the launcher never
+// hides the windows of its own process.
 class HiddenWindowTest : public LaunchTest {
 protected:
-    HWND NewWindow() {
-        windows.emplace_back(::CreateWindowExA(0, "STATIC", "launch test",
-                                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 120, 60,
-                                               nullptr, nullptr, nullptr, nullptr));
-        return windows.back().Get();
+    // Starts window_owner.exe with these arguments; returns its `count` windows.
+    std::vector<HWND> OtherProgramWindows(const std::string& arguments, std::size_t count) {
+        const std::string path = helper.substr(0, helper.find_last_of('\\') + 1) + "window_owner.exe";
+        owners.push_back(std::make_unique<TWindowOwnerProcess>(path, path, arguments, count));
+        return owners.back()->Windows();
     }
     void MakeForeground(HWND w) {
         ::SetForegroundWindow(w);
         for (int i = 0; i < 100 && ::GetForegroundWindow() != w; ++i) ::Sleep(10);
         ASSERT_EQ(::GetForegroundWindow(), w);
     }
-    std::vector<THWnd> windows;
+    std::vector<std::unique_ptr<TWindowOwnerProcess>> owners;
 };
 
 TEST_F(HiddenWindowTest, The101stHideWrapsAndShowAllStillBringsEveryWindowBack) {
-    for (int i = 0; i < 101; ++i) {
-        HWND w = NewWindow();
+    const std::vector<HWND> windows = OtherProgramWindows("101*TestWindow:launch_test", 101);
+    ASSERT_EQ(windows.size(), 101u);
+    for (HWND w : windows) {
         MakeForeground(w);
         EXPECT_EQ(HideForegroundWindow(), 100);
         ASSERT_FALSE(::IsWindowVisible(w));
@@ -369,18 +374,19 @@ TEST_F(HiddenWindowTest, The101stHideWrapsAndShowAllStillBringsEveryWindowBack) 
     EXPECT_EQ(HiddenWindows.HiddenCount(), 1);
     EXPECT_EQ(ShowLastHiddenWindow(), 100);
     EXPECT_EQ(ShowLastHiddenWindow(), 100);
-    EXPECT_TRUE(::IsWindowVisible(windows[100].Get()));
-    EXPECT_EQ(::GetForegroundWindow(), windows[100].Get());
-    for (int i = 0; i < 100; ++i) EXPECT_FALSE(::IsWindowVisible(windows[i].Get())) << i;
+    EXPECT_TRUE(::IsWindowVisible(windows[100]));
+    EXPECT_EQ(::GetForegroundWindow(), windows[100]);
+    for (int i = 0; i < 100; ++i) EXPECT_FALSE(::IsWindowVisible(windows[i])) << i;
 
     ShowAllHiddenWindows();
-    for (const THWnd& w : windows) EXPECT_TRUE(::IsWindowVisible(w.Get()));
+    for (HWND w : windows) EXPECT_TRUE(::IsWindowVisible(w));
     EXPECT_EQ(HiddenWindows.HiddenCount(), 0);
 }
 
 TEST_F(HiddenWindowTest, TheWordsHideAndShowTheForegroundWindowInAnyCase) {
-    HWND a = NewWindow();
-    HWND b = NewWindow();
+    const std::vector<HWND> windows = OtherProgramWindows("2*TestWindow:launch_test", 2);
+    ASSERT_EQ(windows.size(), 2u);
+    HWND a = windows[0], b = windows[1];
     MakeForeground(a);
     EXPECT_TRUE(ExecuteAction("user_hide_window"));
     MakeForeground(b);
@@ -394,6 +400,56 @@ TEST_F(HiddenWindowTest, TheWordsHideAndShowTheForegroundWindowInAnyCase) {
     EXPECT_TRUE(ExecuteAction("USER_SHOW_WINDOW"));  // empty stack: nothing, no error
     EXPECT_EQ(HiddenWindows.HiddenCount(), 0);
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(HiddenWindowTest, NeitherTheDesktopNorTheTaskbarIsEverHidden) {
+    const std::vector<HWND> windows =
+        OtherProgramWindows("TestWindow:other_program Shell_TrayWnd:taskbar", 2);
+    ASSERT_EQ(windows.size(), 2u);
+    auto titled = [&](const std::string& caption) {
+        for (HWND w : windows)
+            if (WindowText(w) == caption) return w;
+        return HWND{};
+    };
+    const struct {
+        const char* What;
+        HWND Window;
+        bool MayHide;
+    } cases[] = {
+        {"another program's window", titled("other_program"), true},
+        {"a taskbar", titled("taskbar"), false},
+        {"the desktop", ::GetDesktopWindow(), false},
+    };  // GetShellWindow names no window on Wine's desktop, so it has no row here
+    for (const auto& c : cases) {
+        ASSERT_TRUE(::IsWindow(c.Window)) << c.What;
+        EXPECT_EQ(MayHideWindow(c.Window), c.MayHide) << c.What;
+    }
+}
+
+TEST_F(HiddenWindowTest, WindowsClosedOrNowAnotherProcesssAreNeverShown) {
+    const std::vector<HWND> w = OtherProgramWindows("4*TestWindow:launch_test", 4);
+    ASSERT_EQ(w.size(), 4u);
+    for (HWND h : w) {
+        MakeForeground(h);
+        HideForegroundWindow();
+    }
+    ASSERT_EQ(HiddenWindows.HiddenCount(), 4);
+    // The two hidden last were closed since: a show passes over them to the next one down.
+    ::PostMessageA(w[2], WM_CLOSE, 0, 0);
+    ::PostMessageA(w[3], WM_CLOSE, 0, 0);
+    for (int i = 0; i < 250 && (::IsWindow(w[2]) || ::IsWindow(w[3])); ++i) ::Sleep(20);
+    ASSERT_FALSE(::IsWindow(w[2]) || ::IsWindow(w[3]));
+    EXPECT_EQ(ShowLastHiddenWindow(), 100);
+    EXPECT_TRUE(::IsWindowVisible(w[1]));
+    EXPECT_EQ(HiddenWindows.HiddenCount(), 1);
+
+    // Recorded as this process's window but naming the helper's now, as a handle the system
+    // gave out again would: left alone at the end; the window still its own comes back.
+    ::ShowWindow(w[1], SW_HIDE);
+    HiddenWindows.Push({w[1], ::GetCurrentProcessId()});
+    ShowAllHiddenWindows();
+    EXPECT_TRUE(::IsWindowVisible(w[0]));
+    EXPECT_FALSE(::IsWindowVisible(w[1]));
 }
 
 // Runs a function from inside whatever modal loop dispatches this thread's messages.

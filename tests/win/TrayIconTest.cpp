@@ -439,6 +439,58 @@ TEST_F(TrayIconTest, TheIconComesBackWhenTheShellRestarts) {
     EXPECT_EQ(tray->CountOf(NIM_ADD), 2);
 }
 
+TEST_F(TrayIconTest, AnIconTheShellRefusesIsAddedAgainUntilItIsInThenNoTimerRuns) {
+    // A shell busy at logon: it refuses every add until `refusals` runs out.
+    int adds = 0, refusals = 2;
+    TTrayForm* form = CreateTrayForm([&](TTrayForm* f) {
+        f->Tray->SetShellApi({[&](DWORD message, PNOTIFYICONDATAA data) -> BOOL {
+            if (message == NIM_ADD && (++adds, refusals-- > 0)) return FALSE;
+            return ::Shell_NotifyIconA(message, data);
+        }});
+    });
+    TRecordingTray* tray = form->Tray;
+    auto timerRunning = [&] {
+        for (int i = 0; i < tray->ComponentCount(); ++i)
+            if (auto* timer = dynamic_cast<TTimer*>(tray->Components(i)); timer && timer->Running()) return true;
+        return false;
+    };
+    auto pumpFor = [&](DWORD ms, const std::function<bool()>& until) {
+        for (DWORD start = ::GetTickCount(); !until() && ::GetTickCount() - start < ms;) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            app->ProcessMessages();
+        }
+    };
+    EXPECT_EQ(adds, 1);
+    EXPECT_FALSE(tray->IconInTray());
+    EXPECT_TRUE(timerRunning());
+
+    pumpFor(10000, [&] { return tray->IconInTray(); });
+    EXPECT_EQ(adds, 3);
+    NOTIFYICONDATAA record = tray->IconData();
+    EXPECT_TRUE(::Shell_NotifyIconA(NIM_MODIFY, &record));  // the real shell has it
+    EXPECT_FALSE(timerRunning());
+    pumpFor(2500, [] { return false; });
+    EXPECT_EQ(adds, 3);  // idle once the icon is in
+
+    // A restarted shell that is still busy: the re-add is retried the same way.
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &record));
+    refusals = 1;
+    ::SendMessageA(tray->CallbackWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(tray->IconInTray());
+    EXPECT_TRUE(timerRunning());
+    pumpFor(10000, [&] { return tray->IconInTray(); });
+    EXPECT_EQ(adds, 5);
+    EXPECT_FALSE(timerRunning());
+
+    // An icon no longer wanted is not retried.
+    refusals = 1;
+    ::Shell_NotifyIconA(NIM_DELETE, &record);
+    ::SendMessageA(tray->CallbackWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ASSERT_TRUE(timerRunning());
+    tray->SetIconVisible(false);
+    EXPECT_FALSE(timerRunning());
+}
+
 TEST_F(TrayIconTest, StartMinimizedKeepsTheMainFormAndTaskbarButtonHidden) {
     TTrayForm* form = CreateTrayForm([](TTrayForm* f) { f->Tray->SetStartMinimized(true); });
     EXPECT_FALSE(::IsWindowVisible(app->Handle()));
