@@ -32,6 +32,7 @@ constexpr COLORREF clWindow = clSystemColor | COLOR_WINDOW;
 constexpr COLORREF clWindowText = clSystemColor | COLOR_WINDOWTEXT;
 constexpr COLORREF clBlue = RGB(0, 0, 255);
 constexpr COLORREF clWhite = RGB(255, 255, 255);
+// The RGB value of a colour; clDefault gives the system's window text colour.
 COLORREF ColorToRGB(COLORREF color);
 
 // True when the caption marks key as its mnemonic ("&Save" for s or S).

@@ -119,6 +119,7 @@ TEST_F(ComboBoxTest, OnSelectComesForAChosenLineNotWhileArrowingTheOpenList) {
     Key(VK_DOWN);
     Key(VK_ESCAPE);
     EXPECT_FALSE(combo->DroppedDown());
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "change 3 Alpha");
     for (const std::string& entry : log) EXPECT_NE(entry.rfind("select", 0), 0u) << entry;
     EXPECT_TRUE(form->Visible());
@@ -196,5 +197,5 @@ TEST_F(ComboBoxTest, ALineClearedByOnChangeStaysCleared) {
     Key(VK_RETURN);
     EXPECT_FALSE(combo->DroppedDown());
     EXPECT_EQ(State(), "-1 ");
-    for (const std::string& entry : log) EXPECT_NE(entry.rfind("select", 0), 0u) << entry;
+    EXPECT_EQ(log, (TLog{"change 2 http://www.example.com/", "change 1 --------"}));
 }
