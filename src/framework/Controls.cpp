@@ -1,11 +1,30 @@
 #include "framework/Controls.h"
 
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 #include "framework/Form.h"
 
 namespace fw {
+
+COLORREF ColorToRGB(COLORREF color) {
+    if (color == clDefault) return ::GetSysColor(COLOR_WINDOWTEXT);
+    return (color & clSystemColor) ? ::GetSysColor(static_cast<int>(color & 0xFF)) : color;
+}
+
+bool IsAccel(char key, const std::string& caption) {
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {  // "&&" is a literal ampersand
+            ++i;
+            continue;
+        }
+        return upper(caption[i + 1]) == upper(key);
+    }
+    return false;
+}
 
 TWinControl::TWinControl(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -29,6 +48,99 @@ void TWinControl::SetParent(TWinControl* value) {
     }
 }
 
+void TWinControl::SetTabOrder(int value) {
+    if (FTabOrder == value) return;
+    FTabOrder = value;
+    if (FParent) FParent->UpdateTabOrder();
+}
+
+void TWinControl::UpdateTabOrder() {
+    if (!FHandle || FCreatingChildren) return;
+    std::vector<TWinControl*> order = FControls;
+    auto key = [](const TWinControl* c) { return c->FTabOrder < 0 ? INT_MAX : c->FTabOrder; };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const TWinControl* a, const TWinControl* b) { return key(a) < key(b); });
+    // Tab and GetNextDlgTabItem walk siblings from the top of the window order down.
+    HWND after = HWND_TOP;
+    for (TWinControl* c : order) {
+        if (!c->FHandle) continue;
+        ::SetWindowPos(c->FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = c->FHandle;
+    }
+}
+
+void TWinControl::SetTabStop(bool value) {
+    if (FTabStop == value) return;
+    FTabStop = value;
+    if (!FHandle) return;
+    LONG_PTR style = ::GetWindowLongPtrA(FHandle, GWL_STYLE);
+    ::SetWindowLongPtrA(FHandle, GWL_STYLE, value ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP});
+}
+
+void TWinControl::SetFontStyle(TFontStyles value) {
+    if (FFontStyle == value) return;
+    FFontStyle = value;
+    ApplyFont();
+    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TWinControl::SetFontBold(bool value) {
+    SetFontStyle(value ? FFontStyle | fsBold : FFontStyle & ~fsBold);
+}
+
+void TWinControl::SetFontColor(COLORREF value) {
+    if (FFontColor == value) return;
+    FFontColor = value;
+    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TWinControl::SetColor(COLORREF value) {
+    if (FColor == value) return;
+    FColor = value;
+    FBrush.Reset(value == clDefault || (value & clSystemColor) ? nullptr : ::CreateSolidBrush(value));
+    // Children without a colour of their own show this one too.
+    if (FHandle)
+        ::RedrawWindow(FHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+COLORREF TWinControl::BackgroundColor() const {
+    if (FColor != clDefault) return ColorToRGB(FColor);
+    return FParent ? FParent->BackgroundColor() : ::GetSysColor(COLOR_BTNFACE);
+}
+
+HBRUSH TWinControl::BackgroundBrush() const {
+    if (FBrush) return FBrush.Get();
+    if (FColor != clDefault) return ::GetSysColorBrush(static_cast<int>(FColor & 0xFF));
+    return FParent ? FParent->BackgroundBrush() : ::GetSysColorBrush(COLOR_BTNFACE);
+}
+
+HBRUSH TWinControl::CtlColor(UINT msg, HDC dc) {
+    // Edit fields and lists keep the window colour unless they have a colour of their own.
+    const bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+    bool inherited = false;
+    for (const TWinControl* p = FParent; p && !inherited; p = p->FParent) inherited = p->FColor != clDefault;
+    const bool ownBackground = FColor != clDefault || (!field && inherited);
+    if (!ownBackground && FFontColor == clDefault) return nullptr;
+    ::SetTextColor(dc, ColorToRGB(FFontColor));
+    if (ownBackground) {
+        ::SetBkColor(dc, BackgroundColor());
+        return BackgroundBrush();
+    }
+    const int system = field ? COLOR_WINDOW : COLOR_BTNFACE;
+    ::SetBkColor(dc, ::GetSysColor(system));
+    return ::GetSysColorBrush(system);
+}
+
+void TWinControl::SetCursor(TCursor value) { FCursor = value; }
+
+bool TWinControl::DialogChar(char key) {
+    for (TWinControl* c : FControls)
+        if (c->FHandle && ::IsWindowVisible(c->FHandle) && ::IsWindowEnabled(c->FHandle) &&
+            c->DialogChar(key))
+            return true;
+    return false;
+}
+
 TForm* TWinControl::ParentForm() {
     TWinControl* c = this;
     while (c->FParent) c = c->FParent;
@@ -39,6 +151,7 @@ HWND TWinControl::Handle() {
     if (FHandle) return FHandle;
     TCreateParams params;
     CreateParams(params);
+    if (FHandle) return FHandle;  // creating the parent created this control too
     RECT r = ScaledBounds();
     params.X = r.left;
     params.Y = r.top;
@@ -72,6 +185,7 @@ HWND TWinControl::Handle() {
     }
     if (!FHandle) throw std::runtime_error("Error creating window of " + ClassName());
     CreateWnd();
+    if (FParent) FParent->UpdateTabOrder();
     return FHandle;
 }
 
@@ -81,7 +195,15 @@ void TWinControl::CreateParams(TCreateParams& params) {
 
 void TWinControl::CreateWnd() {
     ApplyFont();
-    for (TWinControl* child : FControls) child->HandleNeeded();
+    FCreatingChildren = true;
+    try {
+        for (TWinControl* child : FControls) child->HandleNeeded();
+    } catch (...) {
+        FCreatingChildren = false;
+        throw;
+    }
+    FCreatingChildren = false;
+    UpdateTabOrder();
     Realign();
 }
 
@@ -107,11 +229,26 @@ RECT TWinControl::ScaledBounds() {
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     FBounds = {left, top, width, height};
+    ApplyBounds();
+}
+
+void TWinControl::ApplyBounds() {
     if (FHandle && FAlign == TAlign::alNone) {
         RECT r = ScaledBounds();
         ::SetWindowPos(FHandle, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+void TWinControl::ScaleChanged() {
+    ApplyFont();  // first: some controls size themselves by their font
+    ApplyBounds();
+    ScaleChildren();
+}
+
+void TWinControl::ScaleChildren() {
+    for (TWinControl* child : FControls) child->ScaleChanged();
+    Realign();
 }
 
 void TWinControl::SetAlign(TAlign value) {
@@ -132,7 +269,7 @@ void TWinControl::Realign() {
 void TWinControl::ApplyFont() {
     if (!FHandle || !FParent) return;
     if (TForm* form = ParentForm())
-        ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(form->FontHandle()), FALSE);
+        ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(form->FontHandle(FFontStyle)), FALSE);
 }
 
 void TWinControl::SetVisible(bool value) {
@@ -183,6 +320,39 @@ LRESULT TWinControl::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
             return child->CNNotify(header);
         break;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (auto* child = dynamic_cast<TWinControl*>(TargetOf(reinterpret_cast<HWND>(lParam))))
+            if (HBRUSH brush = child->CtlColor(msg, reinterpret_cast<HDC>(wParam)))
+                return reinterpret_cast<LRESULT>(brush);
+        break;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU)
+            if (auto* child = dynamic_cast<TWinControl*>(TargetOf(item->hwndItem))) {
+                child->CNDrawItem(*item);
+                return TRUE;
+            }
+        break;
+    }
+    case WM_SETCURSOR:
+        if (FCursor == TCursor::crHandPoint && reinterpret_cast<HWND>(wParam) == hwnd &&
+            LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+            return TRUE;
+        }
+        break;
+    case WM_ERASEBKGND:
+        // Own-class windows (forms, panels) show their colour or their parent's.
+        if (!FSystemClass) {
+            RECT rc;
+            ::GetClientRect(hwnd, &rc);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &rc, BackgroundBrush());
+            return 1;
+        }
+        break;
     case WM_SIZE:
         Realign();
         break;
@@ -228,6 +398,12 @@ void TButton::Click() {
 
 void TButton::CNCommand(WORD code) {
     if (code == BN_CLICKED) Click();
+}
+
+bool TButton::DialogChar(char key) {
+    if (!IsAccel(key, Caption())) return false;
+    ::SendMessageA(FHandle, BM_CLICK, 0, 0);
+    return true;
 }
 
 }  // namespace fw

@@ -88,12 +88,6 @@ void TForm::SetClientSize(int width, int height) {
     SetBounds(Left(), Top(), width, height);
 }
 
-void TForm::SetColor(COLORREF color) {
-    FColor = color;
-    FBrush.Reset(::CreateSolidBrush(color));
-    if (HandleAllocated()) ::InvalidateRect(FHandle, nullptr, TRUE);
-}
-
 RECT TForm::BoundsRect() {
     RECT r{};
     ::GetWindowRect(Handle(), &r);
@@ -105,19 +99,24 @@ void TForm::SetBoundsRect(const RECT& r) {
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HFONT TForm::FontHandle() {
+HFONT TForm::FontHandle(TFontStyles style) {
     UINT dpi = DpiOfWindow(FHandle);
-    if (!FFont || FFontDpi != dpi) {
+    if (FFontDpi != dpi) {
+        for (THFont& f : FFonts) f.Reset();
+        FFontDpi = dpi;
+    }
+    THFont& font = FFonts[style & (fsBold | fsUnderline)];
+    if (!font) {
         LOGFONTA lf{};
         lf.lfHeight = -::MulDiv(11, static_cast<int>(dpi), 96);
-        lf.lfWeight = FW_NORMAL;
+        lf.lfWeight = (style & fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfUnderline = (style & fsUnderline) ? TRUE : FALSE;
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = CLEARTYPE_QUALITY;
         lstrcpynA(lf.lfFaceName, "Microsoft Sans Serif", LF_FACESIZE);
-        FFont.Reset(::CreateFontIndirectA(&lf));
-        FFontDpi = dpi;
+        font.Reset(::CreateFontIndirectA(&lf));
     }
-    return FFont.Get();
+    return font.Get();
 }
 
 void TForm::PlaceWindow() {
@@ -291,11 +290,22 @@ bool TForm::PreProcessMessage(MSG& msg) {
         default:
             break;
         }
-    } else if ((msg.message == WM_CHAR) && FKeyPreview && OnKeyPress) {
-        char ch = static_cast<char>(msg.wParam);
-        OnKeyPress(this, ch);
-        if (ch == 0) return true;
-        msg.wParam = static_cast<unsigned char>(ch);
+    } else if (msg.message == WM_CHAR || msg.message == WM_SYSCHAR) {
+        if (msg.message == WM_CHAR && FKeyPreview && OnKeyPress) {
+            char ch = static_cast<char>(msg.wParam);
+            OnKeyPress(this, ch);
+            if (ch == 0) return true;
+            msg.wParam = static_cast<unsigned char>(ch);
+        }
+        // Mnemonics: Alt+letter anywhere, a plain letter where the focus takes no text.
+        const char ch = static_cast<char>(msg.wParam);
+        if (static_cast<unsigned char>(ch) > ' ' && msg.message == WM_CHAR) {
+            HWND focus = ::GetFocus();
+            if (focus && (::SendMessageA(focus, WM_GETDLGCODE, 0, reinterpret_cast<LPARAM>(&msg)) &
+                          DLGC_WANTCHARS))
+                return false;
+        }
+        if (static_cast<unsigned char>(ch) > ' ' && DialogChar(ch)) return true;
     }
     return false;
 }
@@ -343,25 +353,13 @@ LRESULT TForm::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         const auto* r = reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        std::vector<TWinControl*> stack(Controls().begin(), Controls().end());
-        while (!stack.empty()) {
-            TWinControl* c = stack.back();
-            stack.pop_back();
-            c->SetBounds(c->Left(), c->Top(), c->Width(), c->Height());
-            if (c->HandleAllocated())
-                ::SendMessageA(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
-            stack.insert(stack.end(), c->Controls().begin(), c->Controls().end());
-        }
+        // The controls still draw with the old fonts until each has its new one.
+        std::array<THFont, 4> old = std::move(FFonts);
+        FFontDpi = 0;
+        ScaleChildren();
+        ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return 0;
     }
-    case WM_ERASEBKGND:
-        if (FBrush) {
-            RECT rc;
-            ::GetClientRect(hwnd, &rc);
-            ::FillRect(reinterpret_cast<HDC>(wParam), &rc, FBrush.Get());
-            return 1;
-        }
-        break;
     default:
         break;
     }

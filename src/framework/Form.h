@@ -1,6 +1,8 @@
 // Top-level windows built from their description, shown modelessly or modally.
 #pragma once
 
+#include <array>
+
 #include "framework/Controls.h"
 #include "framework/Handles.h"
 
@@ -44,13 +46,13 @@ public:
     void SetStayOnTop(bool value) { FStayOnTop = value; }
     void SetClientSize(int width, int height);
     void SetIcon(HICON icon) { FIcon = icon; }
-    void SetColor(COLORREF color);
 
     // The window's rectangle in screen pixels.
     RECT BoundsRect();
     void SetBoundsRect(const RECT& r);
 
-    HFONT FontHandle();
+    // The form's font in a style, made once per style and DPI; it stays the form's.
+    HFONT FontHandle(TFontStyles style = 0);
     // The control that holds the focus while the form is active.
     TWinControl* ActiveControl() const;
 
@@ -90,10 +92,8 @@ private:
     int FModalResult = mrNone;
     HICON FIcon = nullptr;
     HWND FLastFocus = nullptr;
-    THFont FFont;
+    std::array<THFont, 4> FFonts;  // by style: normal, bold, underlined, both
     UINT FFontDpi = 0;
-    COLORREF FColor = CLR_INVALID;
-    THBrush FBrush;
 };
 
 }  // namespace fw

@@ -23,6 +23,19 @@ std::string ModuleFileName(HMODULE module) {
     }
 }
 
+std::string CurrentDirectory() {
+    std::string dir(MAX_PATH, '\0');
+    for (;;) {
+        DWORD got = ::GetCurrentDirectoryA(static_cast<DWORD>(dir.size()), dir.data());
+        if (got == 0) return {};
+        if (got < dir.size()) {
+            dir.resize(got);
+            return dir;
+        }
+        dir.resize(got);  // too small: got is the size needed
+    }
+}
+
 std::string SystemErrorText(DWORD code) {
     char* buffer = nullptr;
     DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

@@ -9,6 +9,8 @@ namespace fw {
 
 std::string WindowText(HWND hwnd);
 std::string ModuleFileName(HMODULE module = nullptr);
+// The process's current folder, empty when it cannot be read.
+std::string CurrentDirectory();
 // The message text of a system error code.
 std::string SystemErrorText(DWORD code);
 
