@@ -10,3 +10,6 @@ std::string UpperAscii(std::string_view text);
 // Removes leading and trailing bytes of code 32 or less (blanks and control
 // characters). Bytes of 0x80 and above belong to UTF-8 sequences and stay.
 std::string TrimControl(std::string_view text);
+
+// The text with the first occurrence of what (matched exactly) replaced by with.
+std::string ReplaceFirst(std::string_view text, std::string_view what, std::string_view with);

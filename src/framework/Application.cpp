@@ -98,6 +98,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         FTerminated = true;
         return true;
     }
+    if (!FSwallowed.empty() && Swallowed(msg)) return true;
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
         HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
         if (auto* form = dynamic_cast<TForm*>(TargetOf(root))) {
@@ -112,6 +113,25 @@ bool TApplication::ProcessMessage(MSG& msg) {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
     return true;
+}
+
+void TApplication::SwallowHeldKeys(UINT virtualKey) {
+    FSwallowed.clear();
+    FSwallowed.push_back(virtualKey);
+    for (UINT vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
+        if (vk != virtualKey && ::GetKeyState(static_cast<int>(vk)) < 0) FSwallowed.push_back(vk);
+}
+
+bool TApplication::Swallowed(const MSG& msg) {
+    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+    if (!down && !up) return false;
+    auto it = std::find(FSwallowed.begin(), FSwallowed.end(), static_cast<UINT>(msg.wParam));
+    if (it == FSwallowed.end()) return false;
+    // A fresh press (not a repeat) means the release went elsewhere: hear this one.
+    const bool repeat = (msg.lParam & (1L << 30)) != 0;
+    if (up || !repeat) FSwallowed.erase(it);
+    return up || repeat;
 }
 
 void TApplication::HandleMessage() {

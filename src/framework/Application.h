@@ -71,6 +71,10 @@ public:
     void PushModal(TForm* form) { FModalForms.push_back(form); }
     void PopModal(TForm* form);
 
+    // The key just taken, and every modifier held with it, is heard no more until released:
+    // their repeats and key-ups are dropped, so they cannot act a second time elsewhere.
+    void SwallowHeldKeys(UINT virtualKey);
+
     std::vector<HWND> DisableTaskWindows(HWND except);
     void EnableTaskWindows(const std::vector<HWND>& windows);
 
@@ -78,11 +82,13 @@ public:
 
 private:
     bool ProcessMessage(MSG& msg);
+    bool Swallowed(const MSG& msg);
 
     HWND FHandle = nullptr;
     TForm* FMainForm = nullptr;
     std::vector<TForm*> FForms;
     std::vector<TForm*> FModalForms;
+    std::vector<UINT> FSwallowed;
     bool FShowMainForm = true;
     bool FTerminateRequested = false;
     bool FTerminated = false;

@@ -234,6 +234,12 @@ TWinControl* TForm::ActiveControl() const {
     return nullptr;
 }
 
+void TForm::SetActiveControl(TWinControl* control) {
+    if (!control) return;
+    FLastFocus = control->Handle();
+    if (HandleAllocated() && ::GetActiveWindow() == FHandle) ::SetFocus(FLastFocus);
+}
+
 TButton* TForm::FindButton(bool isDefault) {
     std::vector<TWinControl*> stack(Controls().begin(), Controls().end());
     while (!stack.empty()) {

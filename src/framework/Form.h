@@ -55,6 +55,8 @@ public:
     HFONT FontHandle(TFontStyles style = 0);
     // The control that holds the focus while the form is active.
     TWinControl* ActiveControl() const;
+    // Gives a control the focus now when the form is active, else when it next becomes so.
+    void SetActiveControl(TWinControl* control);
 
     // Keys seen before the focused control: key preview, Tab, Enter and Esc.
     bool PreProcessMessage(MSG& msg);

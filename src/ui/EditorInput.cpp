@@ -61,8 +61,9 @@ std::string BrowseStartName(std::string_view actionText) {
 }
 
 std::string BrowseAction(std::string_view path) {
-    if (path.find(' ') == std::string_view::npos) return std::string(path);
-    return "\"" + std::string(path) + "\"";
+    std::string action(path);
+    if (action.find(' ') != std::string::npos) action = '"' + action + '"';
+    return action;
 }
 
 bool RecorderIgnoresKey(int vk) {

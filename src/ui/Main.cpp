@@ -60,6 +60,11 @@ void TFormMain::ReadDescription() {
     VersionInfo1 = new TInfoExe(this);
     VersionInfo1->SetName("VersionInfo1");
     VersionInfo1->SetLangId("0409");
+    OpenDialog1 = new TOpenDialog(this);
+    OpenDialog1->SetName("OpenDialog1");
+    OpenDialog1->SetTitle("Choose a file");
+    OpenDialog1->SetFilter("*.*");
+    OpenDialog1->SetOptions(ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing);
 
     TrayIcon1->SetCycleInterval(250);
     TrayIcon1->SetHint("Tarvo2000 v1.2");
@@ -77,10 +82,10 @@ void TFormMain::ReadDescription() {
     ListView1->SetStateImages(ImageList1);
     ListView1->OnColumnClick = Bind(this, &TFormMain::ListView1ColumnClick);
     ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
-    ListView1->OnContextPopup = [this](TObject*, POINT where) {
-        popupListViewPopup(popupListView);
-        popupListView->Popup(where.x, where.y);
-    };
+    ListView1->OnKeyPress = Bind(this, &TFormMain::ListView1KeyPress);
+    ListView1->OnDblClick = Bind(this, &TFormMain::ListView1DblClick);
+    ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
+    ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
     QmHK->OnRegistrationChanged = Bind(this, &TFormMain::QmHKRegistrationChanged);
 
     OnCreate = Bind(this, &TFormMain::FormCreate);
@@ -93,41 +98,6 @@ void TFormMain::ReadDescription() {
 
     LaunchContext.OwnerWindow = [this] { return Handle(); };
     LaunchContext.SetTrayEnabled = [this](bool on) { TrayIcon1->SetEnabled(on); };
-}
-
-void TFormMain::BuildMenus() {
-    auto item = [this](TPopupMenu* menu, const char* name, const char* caption,
-                       TNotifyEvent onClick) {
-        auto* mi = new TMenuItem(this);
-        mi->SetName(name);
-        mi->SetCaption(caption);
-        mi->OnClick = std::move(onClick);
-        menu->Add(mi);
-        return mi;
-    };
-    cmdDelete1 = item(popupListView, "cmdDelete1", "Delete", Bind(this, &TFormMain::cmdDelete1Click));
-    cmdDelete1->SetShortCut("Del");
-    item(popupListView, "N3", "-", nullptr);
-    DisableSelected1 = item(popupListView, "DisableSelected1", "D&isable Selected",
-                            Bind(this, &TFormMain::cmdDisableSelected1Click));
-    EnableSelected1 = item(popupListView, "EnableSelected1", "E&nable Selected",
-                           Bind(this, &TFormMain::cmdEnableSelected1Click));
-    item(popupListView, "ListViewSep1", "-", nullptr);
-    cmdDisableAll1 = item(popupListView, "cmdDisableAll1", "&Disable All", Bind(this, &TFormMain::cmdDisableAll1Click));
-    cmdEnableAll1 = item(popupListView, "cmdEnableAll1", "&Enable All", Bind(this, &TFormMain::cmdEnableAll1Click));
-    item(popupListView, "N2", "-", nullptr);
-    Hide1 = item(popupListView, "Hide1", "&Hide", Bind(this, &TFormMain::Hide1Click));
-    item(popupListView, "ListViewSep2", "-", nullptr);
-    cmdExit1 = item(popupListView, "cmdExit1", "E&xit", Bind(this, &TFormMain::cmdExit1Click));
-
-    cmdDisableAll2 = item(popupTrayIcon, "cmdDisableAll2", "&Disable All", Bind(this, &TFormMain::cmdDisableAll1Click));
-    cmdEnableAll2 = item(popupTrayIcon, "cmdEnableAll2", "&Enable All", Bind(this, &TFormMain::cmdEnableAll1Click));
-    item(popupTrayIcon, "N1", "-", nullptr);
-    Show2 = item(popupTrayIcon, "Show2", "&Show", Bind(this, &TFormMain::Show2Click));
-    Hide2 = item(popupTrayIcon, "Hide2", "&Hide", Bind(this, &TFormMain::Hide1Click));
-    Hide2->SetEnabled(false);
-    item(popupTrayIcon, "TrayIconSep1", "-", nullptr);
-    cmdExit2 = item(popupTrayIcon, "cmdExit2", "E&xit", Bind(this, &TFormMain::cmdExit1Click));
 }
 
 void TFormMain::FillStateImages() {
@@ -166,8 +136,14 @@ void TFormMain::StartupSequence() {
     LoadWindowPlacement();
     LoadBindings();
     if (IsFirstRun) {
-        SetRunAtStartup(true);
-        SetNewBrowser(true);
+        // A setting that cannot be written is told; the demo goes on all the same.
+        for (void (TFormMain::*set)(bool) : {&TFormMain::SetRunAtStartup, &TFormMain::SetNewBrowser}) {
+            try {
+                (this->*set)(true);
+            } catch (const std::exception& e) {
+                Application->ShowError(e.what());
+            }
+        }
         Show();
         ShowMessageBox("Try pressing the F9 key now to see the demo...", "One-time Tarvo Demo",
                        MB_OK | MB_ICONINFORMATION);
@@ -208,61 +184,6 @@ void TFormMain::QmHKHotKeys(TObject* Sender, std::uint16_t HotKeyIndex) {
     (void)Sender;
     if (HotKeyIndex >= BindingCount()) return;
     ExecuteAction(ListView1->ItemCaption(HotKeyIndex));
-}
-
-void TFormMain::TrayIcon1Click(TObject* Sender) {
-    (void)Sender;
-    Show();
-}
-
-void TFormMain::Show2Click(TObject* Sender) {
-    (void)Sender;
-    Show();
-}
-
-void TFormMain::Hide1Click(TObject* Sender) {
-    (void)Sender;
-    Hide();
-}
-
-void TFormMain::FormShow(TObject* Sender) {
-    (void)Sender;
-    Show2->SetEnabled(false);
-    Hide2->SetEnabled(true);
-}
-
-void TFormMain::FormHide(TObject* Sender) {
-    (void)Sender;
-    Show2->SetEnabled(true);
-    Hide2->SetEnabled(false);
-    SaveWindowPlacement();
-}
-
-void TFormMain::FormKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
-    (void)Sender;
-    (void)Shift;
-    if (Key == VK_ESCAPE) Hide();
-}
-
-void TFormMain::popupListViewPopup(TObject* Sender) {
-    (void)Sender;
-    const int i = ListView1->Selected();
-    cmdDelete1->SetEnabled(IsBindingRow(i));
-}
-
-void TFormMain::cmdDelete1Click(TObject* Sender) {
-    (void)Sender;
-    DeleteSelected();
-}
-
-void TFormMain::ListView1KeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
-    (void)Sender;
-    (void)Shift;
-    if (Key == VK_DELETE) {
-        // The menu item's shortcut: it follows the item's state as the menu last set it.
-        if (cmdDelete1->Enabled()) DeleteSelected();
-        Key = 0;
-    }
 }
 
 LRESULT TFormMain::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

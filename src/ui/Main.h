@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Binding.h"
+#include "framework/Dialogs.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"
 #include "framework/Menus.h"
@@ -36,20 +37,27 @@ public:
     fw::TPopupMenu* popupListView = nullptr;
     TOneInstance* OneInstance1 = nullptr;
     TInfoExe* VersionInfo1 = nullptr;
+    fw::TOpenDialog* OpenDialog1 = nullptr;
 
     // List menu items.
+    fw::TMenuItem* cmdAdd1 = nullptr;
+    fw::TMenuItem* cmdEdit1 = nullptr;
     fw::TMenuItem* cmdDelete1 = nullptr;
     fw::TMenuItem* DisableSelected1 = nullptr;
     fw::TMenuItem* EnableSelected1 = nullptr;
     fw::TMenuItem* cmdDisableAll1 = nullptr;
     fw::TMenuItem* cmdEnableAll1 = nullptr;
     fw::TMenuItem* Hide1 = nullptr;
+    fw::TMenuItem* cmdOption1 = nullptr;
+    fw::TMenuItem* cmdAbout1 = nullptr;
     fw::TMenuItem* cmdExit1 = nullptr;
     // Tray menu items.
     fw::TMenuItem* cmdDisableAll2 = nullptr;
     fw::TMenuItem* cmdEnableAll2 = nullptr;
     fw::TMenuItem* Show2 = nullptr;
     fw::TMenuItem* Hide2 = nullptr;
+    fw::TMenuItem* cmdOption2 = nullptr;
+    fw::TMenuItem* cmdAbout2 = nullptr;
     fw::TMenuItem* cmdExit2 = nullptr;
 
     // Set by Exit, cleared by every activation; read by the close rule.
@@ -91,6 +99,11 @@ public:
     // Binding i as row i and item i hold it.
     TBinding BindingAt(int i) const;
     std::vector<TBinding> Bindings() const;
+    // The shortcut text of every binding row, in row order.
+    std::vector<std::string> Shortcuts() const;
+    // Every shortcut off while a binding is edited, and those of enabled rows on again after.
+    void SuspendHotKeys();
+    void ResumeHotKeys();
 
     // Stored bindings and settings.
     TBindingStore& Store();
@@ -104,6 +117,11 @@ public:
     void SetNewBrowser(bool flag);
     void LoadNewBrowser();
 
+    // The binding editor for the selected row: a binding row is edited, the blank row adds.
+    void OpenEditor();
+    // True while the editor (and the recorder over it) is open.
+    bool Editing() const { return FEditing; }
+
     // Showing, hiding and the menus.
     void TrayIcon1Click(fw::TObject* Sender);
     void Show2Click(fw::TObject* Sender);
@@ -112,8 +130,15 @@ public:
     void FormHide(fw::TObject* Sender);
     void FormKeyDown(fw::TObject* Sender, std::uint16_t& Key, fw::TShiftState Shift);
     void popupListViewPopup(fw::TObject* Sender);
+    void cmdAdd1Click(fw::TObject* Sender);
+    void cmdEdit1Click(fw::TObject* Sender);
     void cmdDelete1Click(fw::TObject* Sender);
+    void cmdOption1Click(fw::TObject* Sender);
+    void cmdAbout1Click(fw::TObject* Sender);
+    void ListView1DblClick(fw::TObject* Sender);
+    void ListView1KeyPress(fw::TObject* Sender, char& Key);
     void ListView1KeyDown(fw::TObject* Sender, std::uint16_t& Key, fw::TShiftState Shift);
+    void ListView1SelectItem(fw::TObject* Sender, int Item, bool Selected);
 
 protected:
     void ReadDescription() override;
@@ -121,6 +146,11 @@ protected:
 
 private:
     void BuildMenus();
+    void UpdateTrayItems();
+    void ShowInFront();
+    // Tells the user which of these rows' shortcuts another program holds, in one message.
+    void ReportRefused(const std::vector<int>& rows);
+    int RowOfShortcut(const std::string& text) const;
     // The text a row is sorted by: its action (0) or its shortcut text (1).
     const std::string& ColumnText(int row, int column) const;
     bool IsSorted(int column) const;
@@ -132,6 +162,7 @@ private:
     // equal keys keep the order they came in.
     void AddBindings(const std::vector<TBinding>& bindings);
     bool FDeferSort = false;
+    bool FEditing = false;
     std::unique_ptr<TBindingStore> FStore;
 };
 

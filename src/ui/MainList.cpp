@@ -201,7 +201,11 @@ void TFormMain::DeleteSelected() {
 void TFormMain::EnableRow(int i) {
     THotKeyItem* item = QmHK->HotKeys()->Items(i);  // checks i first: the blank row has no item
     ListView1->SetStateIndex(i, 0);
-    item->SetEnabled(true);
+    // One the system refused before is asked for again: the user wants it on now.
+    if (item->Enabled() && !item->Registered())
+        item->RegisterKey();
+    else
+        item->SetEnabled(true);
 }
 
 void TFormMain::DisableRow(int i) {
@@ -216,6 +220,7 @@ void TFormMain::cmdEnableSelected1Click(TObject* Sender) {
     if (!IsBindingRow(i)) return;
     EnableRow(i);
     SaveBindings();
+    ReportRefused({i});
 }
 
 void TFormMain::cmdDisableSelected1Click(TObject* Sender) {
@@ -228,14 +233,40 @@ void TFormMain::cmdDisableSelected1Click(TObject* Sender) {
 
 void TFormMain::cmdEnableAll1Click(TObject* Sender) {
     (void)Sender;
-    for (int i = 0; i < BindingCount(); ++i) EnableRow(i);
+    std::vector<int> rows;
+    for (int i = 0; i < BindingCount(); ++i) {
+        EnableRow(i);
+        rows.push_back(i);
+    }
     SaveBindings();
+    ReportRefused(rows);
 }
 
 void TFormMain::cmdDisableAll1Click(TObject* Sender) {
     (void)Sender;
     for (int i = 0; i < BindingCount(); ++i) DisableRow(i);
     SaveBindings();
+}
+
+std::vector<std::string> TFormMain::Shortcuts() const {
+    std::vector<std::string> texts;
+    for (int i = 0; i < BindingCount(); ++i) texts.push_back(ColumnText(i, 1));
+    return texts;
+}
+
+int TFormMain::RowOfShortcut(const std::string& text) const {
+    for (int i = 0; i < BindingCount(); ++i)
+        if (ColumnText(i, 1) == text) return i;
+    return -1;
+}
+
+void TFormMain::SuspendHotKeys() {
+    for (int i = 0; i < BindingCount(); ++i) QmHK->HotKeys()->Items(i)->SetEnabled(false);
+}
+
+void TFormMain::ResumeHotKeys() {
+    for (int i = 0; i < BindingCount(); ++i)
+        if (ListView1->StateIndex(i) == 0) QmHK->HotKeys()->Items(i)->SetEnabled(true);
 }
 
 void TFormMain::QmHKRegistrationChanged(TObject* Sender, int Index) {

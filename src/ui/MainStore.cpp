@@ -5,6 +5,7 @@
 #include "framework/WinText.h"
 #include "launch/Launch.h"
 #include "settings/KeyPaths.h"
+#include "settings/RunEntry.h"
 #include "settings/Settings.h"
 #include "ui/Main.h"
 
@@ -17,6 +18,20 @@ const char* const kLegacyCompany = "morvane.example";
 const char* const kHomePage = "http://www.morvane.example/tarvo/";
 const char* const kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 const char* const kRunValue = "Tarvo 2000";
+
+// A key the user asked to write to: one that cannot be opened is a failed write.
+void OpenForWriting(TRegistry& reg, const std::string& path) {
+    if (!reg.OpenKey(path, true)) {
+        std::string message = "Failed to create key '" + path + "'";
+        const std::string reason = SystemErrorText(static_cast<DWORD>(reg.LastOpenError()));
+        throw ERegistryException(reason.empty() ? message : message + ": " + reason);
+    }
+}
+
+void DeleteValueOrFail(TRegistry& reg, const std::string& name) {
+    if (!reg.DeleteValue(name) && reg.ValueExists(name))
+        throw ERegistryException("Failed to delete value '" + name + "'");
+}
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -63,11 +78,15 @@ void TFormMain::LoadBindings() {
 
 void TFormMain::SetRunAtStartup(bool flag) {
     TQmRegSession reg(QmR);
-    if (!reg->OpenKey(kRunKey, true)) return;
-    if (flag)
-        reg->WriteString(kRunValue, ModuleFileName());
-    else
-        reg->DeleteValue(kRunValue);
+    OpenForWriting(*reg, kRunKey);
+    if (flag) {
+        reg->WriteString(kRunValue, RunEntryFor(ModuleFileName()));
+    } else {
+        // Only text names this program: a value of another type is left to its owner.
+        const TRegDataType type = reg->GetDataType(kRunValue);
+        if (type == TRegDataType::rdString || type == TRegDataType::rdExpandString)
+            DeleteValueOrFail(*reg, kRunValue);
+    }
 }
 
 void TFormMain::SaveWindowPlacement() {
@@ -94,11 +113,11 @@ void TFormMain::LoadWindowPlacement() {
 
 void TFormMain::SetNewBrowser(bool flag) {
     TQmRegSession reg(QmR);
-    if (!reg->OpenKey(SettingsKeyPath(), true)) return;
+    OpenForWriting(*reg, SettingsKeyPath());
     if (flag)
         reg->WriteInteger("NewBrowser", 1);
     else
-        reg->DeleteValue("NewBrowser");
+        DeleteValueOrFail(*reg, "NewBrowser");
     NewBrowserOption = flag;
 }
 

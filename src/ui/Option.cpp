@@ -1,8 +1,20 @@
 #include "ui/Option.h"
 
+#include "framework/WinText.h"
+#include "launch/Launch.h"
+#include "settings/RunEntry.h"
+#include "ui/Main.h"
+
 using namespace fw;
 
 TFormOption* FormOption = nullptr;
+
+namespace {
+
+const char* const kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+const char* const kRunValue = "Tarvo 2000";
+
+}  // namespace
 
 TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {}
 
@@ -11,4 +23,79 @@ void TFormOption::ReadDescription() {
     SetCaption("Tarvo2000 Options");
     SetPosition(TPosition::poMainFormCenter);
     SetBounds(0, 0, 232, 165);
+
+    auto place = [this](TWinControl* c, const char* name, const char* caption, TBounds b, int tabOrder) {
+        c->SetName(name);
+        c->SetCaption(caption);
+        c->SetBounds(b.Left, b.Top, b.Width, b.Height);
+        c->SetTabOrder(tabOrder);
+        c->SetParent(this);
+    };
+    chkStartup = new TCheckBox(this);
+    place(chkStartup, "chkStartup", "Launch program at startup", {32, 17, 161, 17}, 0);
+    chkNewBrowser = new TCheckBox(this);
+    place(chkNewBrowser, "chkNewBrowser", "Browse using new window", {32, 49, 161, 17}, 1);
+    cmdCancel = new TButton(this);
+    place(cmdCancel, "cmdCancel", "Cancel", {88, 91, 50, 22}, 2);
+    cmdOK = new TButton(this);
+    place(cmdOK, "cmdOK", "OK", {24, 91, 50, 22}, 3);
+    cmdOK->SetDefault(true);
+    cmdApply = new TButton(this);
+    place(cmdApply, "cmdApply", "Apply", {151, 91, 50, 22}, 4);
+
+    OnShow = Bind(this, &TFormOption::FormShow);
+    cmdOK->OnClick = Bind(this, &TFormOption::cmdOKClick);
+    cmdApply->OnClick = Bind(this, &TFormOption::cmdApplyClick);
+    cmdCancel->OnClick = Bind(this, &TFormOption::cmdCancelClick);
+}
+
+void TFormOption::FormShow(TObject* Sender) {
+    (void)Sender;
+    std::string stored;
+    {
+        TQmRegSession reg(FormMain->QmR);
+        if (reg->OpenKeyReadOnly(kRunKey)) {
+            // Only text can name this program; another type is some other program's entry.
+            const TRegDataType type = reg->GetDataType(kRunValue);
+            const bool ours = type == TRegDataType::rdString || type == TRegDataType::rdExpandString;
+            if (ours) stored = reg->ReadString(kRunValue);
+            chkStartup->SetChecked(ours);
+        }
+    }
+    // The entry follows the program when it has been moved.
+    if (!stored.empty() && !RunEntryNames(stored, ModuleFileName())) {
+        try {
+            FormMain->SetRunAtStartup(true);
+        } catch (const std::exception& e) {
+            ShowMessageBox(e.what(), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
+        }
+    }
+    chkNewBrowser->SetChecked(NewBrowserOption);
+    SetActiveControl(cmdOK);
+}
+
+bool TFormOption::Apply() {
+    try {
+        FormMain->SetRunAtStartup(chkStartup->Checked());
+        FormMain->SetNewBrowser(chkNewBrowser->Checked());
+        return true;
+    } catch (const std::exception& e) {
+        ShowMessageBox(e.what(), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+}
+
+void TFormOption::cmdOKClick(TObject* Sender) {
+    (void)Sender;
+    if (Apply()) Close();
+}
+
+void TFormOption::cmdApplyClick(TObject* Sender) {
+    (void)Sender;
+    Apply();
+}
+
+void TFormOption::cmdCancelClick(TObject* Sender) {
+    (void)Sender;
+    Close();
 }

@@ -1,0 +1,13 @@
+// The "Run" entry that starts the program at logon: how the program's path is written there
+// and how a stored entry is recognised as naming this program.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The path as the entry stores it: in double quotes when it holds a space, so that the
+// system cannot start a program named by the path's first part.
+std::string RunEntryFor(std::string_view programPath);
+// Whether a stored entry names the program at this path: quotes around it do not count,
+// nor does the letter case of a..z.
+bool RunEntryNames(std::string_view stored, std::string_view programPath);
