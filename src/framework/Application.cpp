@@ -271,7 +271,7 @@ LRESULT TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         // Activation of the taskbar button goes on to the main window.
         if (LOWORD(wParam) != WA_INACTIVE && FMainForm && FMainForm->Visible() &&
             ::IsWindowEnabled(FMainForm->Handle()))
-            ::SetFocus(FMainForm->Handle());
+            FMainForm->RestoreFocus();
         return 0;
     default:
         break;

@@ -234,6 +234,14 @@ TWinControl* TForm::ActiveControl() const {
     return nullptr;
 }
 
+void TForm::RestoreFocus() {
+    if (!FHandle) return;
+    if (FLastFocus && ::IsWindow(FLastFocus) && ::IsChild(FHandle, FLastFocus))
+        ::SetFocus(FLastFocus);
+    else if (HWND first = ::GetNextDlgTabItem(FHandle, nullptr, FALSE))
+        ::SetFocus(first);
+}
+
 void TForm::SetActiveControl(TWinControl* control) {
     if (!control) return;
     FLastFocus = control->Handle();
@@ -340,10 +348,7 @@ LRESULT TForm::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             HWND focus = ::GetFocus();
             if (focus && ::IsChild(hwnd, focus)) FLastFocus = focus;
         } else {
-            if (FLastFocus && ::IsWindow(FLastFocus) && ::IsChild(hwnd, FLastFocus))
-                ::SetFocus(FLastFocus);
-            else if (HWND first = ::GetNextDlgTabItem(hwnd, nullptr, FALSE))
-                ::SetFocus(first);
+            RestoreFocus();
             Fire(OnActivate, this);
             return 0;
         }

@@ -57,6 +57,8 @@ public:
     TWinControl* ActiveControl() const;
     // Gives a control the focus now when the form is active, else when it next becomes so.
     void SetActiveControl(TWinControl* control);
+    // Gives the focus back to the control that had it last, or to the first one.
+    void RestoreFocus();
 
     // Keys seen before the focused control: key preview, Tab, Enter and Esc.
     bool PreProcessMessage(MSG& msg);

@@ -240,6 +240,10 @@ bool TComboBox::DroppedDown() const {
     return FHandle && ::SendMessageA(FHandle, CB_GETDROPPEDSTATE, 0, 0);
 }
 
+void TComboBox::SelectAll() {
+    if (HandleAllocated()) ::SendMessageA(FHandle, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+}
+
 void TComboBox::Change() {
     Remember();
     Fire(OnChange, this);

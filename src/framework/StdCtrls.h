@@ -108,6 +108,8 @@ public:
     int DropDownCount() const { return FDropDownCount; }
     void SetDropDownCount(int value);
     bool DroppedDown() const;
+    // Selects the whole text of the field, so that typing replaces it.
+    void SelectAll();
 
     // The user changed the text: typing, or a line of the list (also while arrowing through
     // the open list).

@@ -88,6 +88,7 @@ void TFormAccelerator::ReadDescription() {
 void TFormAccelerator::FormActivate(TObject* Sender) {
     (void)Sender;
     cbAction->SetFocus();
+    cbAction->SelectAll();
     // Every shortcut is off while a binding is edited: the keys reach this dialog and the
     // recorder as ordinary presses.
     FormMain->SuspendHotKeys();

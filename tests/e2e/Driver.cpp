@@ -342,6 +342,22 @@ bool TTarvo::DismissMessageBox(const TMessageBox& box) const {
 
 // --- Keyboard ---------------------------------------------------------------------------
 
+namespace {
+
+// Keys of the block between the letters and the number pad: without the flag the system
+// takes them for the number pad's keys, which NumLock turns into digits.
+DWORD ExtendedFlag(WORD vk) {
+    switch (vk) {
+    case VK_END: case VK_HOME: case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_APPS:
+        return KEYEVENTF_EXTENDEDKEY;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
 void PressShortcut(WORD virtualKey, bool ctrl, bool alt, bool shift) {
     std::vector<WORD> held;
     if (ctrl) held.push_back(VK_CONTROL);
@@ -353,7 +369,7 @@ void PressShortcut(WORD virtualKey, bool ctrl, bool alt, bool shift) {
         in.type = INPUT_KEYBOARD;
         in.ki.wVk = vk;
         in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | ExtendedFlag(vk);
         inputs.push_back(in);
     };
     for (WORD vk : held) key(vk, false);
@@ -362,6 +378,72 @@ void PressShortcut(WORD virtualKey, bool ctrl, bool alt, bool shift) {
     for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, true);
     if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
         throw std::runtime_error("SendInput failed");
+}
+
+namespace {
+
+void SendKey(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | ExtendedFlag(vk);
+    if (::SendInput(1, &in, sizeof in) != 1) throw std::runtime_error("SendInput failed");
+}
+
+}  // namespace
+
+void KeyDown(WORD virtualKey) { SendKey(virtualKey, false); }
+void KeyUp(WORD virtualKey) { SendKey(virtualKey, true); }
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        const SHORT scan = ::VkKeyScanA(c);
+        if (scan == -1) throw std::runtime_error(std::string("cannot type ") + c);
+        PressShortcut(static_cast<WORD>(scan & 0xFF), false, false, (scan & 0x100) != 0);
+        ::Sleep(5);  // as fast as a person never types, but one key after the other
+    }
+}
+
+HWND ChildWithText(HWND parent, const std::string& text) {
+    std::vector<HWND> children;
+    ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children)
+        if (WindowTextUtf8(child) == text) return child;
+    return nullptr;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
+    std::vector<HWND> children, found;
+    ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children)
+        if (ClassOf(child) == className) found.push_back(child);
+    auto top = [](HWND h) {
+        RECT r{};
+        ::GetWindowRect(h, &r);
+        return std::pair{r.top, r.left};
+    };
+    std::sort(found.begin(), found.end(), [&](HWND a, HWND b) { return top(a) < top(b); });
+    return found;
+}
+
+std::string ControlText(HWND control) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR got = 0;
+    ::SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                          5000, &got);
+    return Utf8(text.data(), static_cast<size_t>(got));
+}
+
+bool IsChecked(HWND box) { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool InMenuMode(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
 bool ShortcutTaken(WORD virtualKey, bool ctrl, bool alt, bool shift) {

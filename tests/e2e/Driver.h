@@ -113,6 +113,24 @@ std::string WindowTextUtf8(HWND hwnd);
 
 // Presses and releases a key with the modifiers held, through SendInput.
 void PressShortcut(WORD virtualKey, bool ctrl = false, bool alt = false, bool shift = false);
+// One key going down (a second down before the up is a repeat) or up, through SendInput.
+void KeyDown(WORD virtualKey);
+void KeyUp(WORD virtualKey);
+// Types text with real key presses, Shift where the character needs it (printable ASCII).
+void TypeText(const std::string& text);
+
+// --- Dialog controls, read from outside -----------------------------------------------
+
+// The child control of a window whose text is exactly this (a button's or box's caption).
+HWND ChildWithText(HWND parent, const std::string& text);
+// The child controls of one window class, from the top of the window down.
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className);
+bool IsChecked(HWND box);
+// A control's text as the control itself reports it (a combo box's field, an edit's text),
+// which for another process's window is not what GetWindowText returns.
+std::string ControlText(HWND control);
+// Whether the thread of this window is in menu mode (a menu, or the window menu's Alt).
+bool InMenuMode(HWND window);
 // True when some other window of the desktop holds this shortcut as a hotkey: this
 // process's attempt to register it is refused.
 bool ShortcutTaken(WORD virtualKey, bool ctrl = false, bool alt = false, bool shift = false);

@@ -1,0 +1,164 @@
+// The binding editor, the key recorder and the main window's commands, used with real key
+// presses as a person uses them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+
+using namespace e2e;
+
+namespace {
+
+using TRow = TTarvo::TRow;
+using TArgs = std::vector<std::string>;
+
+// The editor's controls, found by caption and place.
+struct TEditor {
+    HWND Window = nullptr, Action = nullptr, Key = nullptr;
+    HWND Enabled = nullptr, Ctrl = nullptr, Alt = nullptr, Shift = nullptr;
+    explicit TEditor(HWND window) : Window(window) {
+        const std::vector<HWND> combos = ChildrenOfClass(window, "ComboBox");
+        if (combos.size() == 2) Action = combos[0], Key = combos[1];
+        Enabled = ChildWithText(window, "&Enabled");
+        Ctrl = ChildWithText(window, "&Ctrl");
+        Alt = ChildWithText(window, "&Alt");
+        Shift = ChildWithText(window, "&Shift");
+    }
+    std::string ActionText() const { return ControlText(Action); }
+    std::string KeyText() const { return ControlText(Key); }
+    int KeySelection() const { return static_cast<int>(::SendMessageA(Key, CB_GETCURSEL, 0, 0)); }
+    // What the user sees: action, key text, Ctrl, Alt, Shift and Enabled ticks.
+    std::string State() const {
+        return ActionText() + "|" + KeyText() + "|" + (IsChecked(Ctrl) ? "C" : "-") + (IsChecked(Alt) ? "A" : "-") +
+               (IsChecked(Shift) ? "S" : "-") + (IsChecked(Enabled) ? "E" : "-");
+    }
+};
+
+class Editor : public TTarvoTest {
+protected:
+    static std::string Key(const std::string& name) { return HotKeysKey() + "\\" + name; }
+    std::vector<TArgs> Runs() const {
+        std::vector<TArgs> runs;
+        for (const TRecord& r : ReadRecords(log))
+            runs.push_back(r.Args.empty() ? TArgs{} : TArgs(r.Args.begin() + 1, r.Args.end()));
+        return runs;
+    }
+    // Starts with these bindings stored (not a first run) and the main window shown.
+    void StartShown(const std::map<std::string, TBinding>& stored) {
+        for (const auto& [name, b] : stored) WriteBinding(HotKeysKey(), name, b);
+        WriteValues(Key("_FirstRun"), {});
+        tarvo.Start();
+        ASSERT_TRUE(tarvo.StartupDone());
+        ShowMain();
+    }
+    // The main window shown and in front, as a click on the tray icon leaves it.
+    void ShowMain() {
+        tarvo.ClickTray();
+        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == tarvo.MainWindow(); }));
+    }
+    // Opens the editor on a row, with the keyboard: the row selected, then Enter.
+    TEditor EditRow(int row) {
+        ShowMain();
+        tarvo.SelectRow(row);
+        PressShortcut(VK_RETURN);
+        return WaitForEditor();
+    }
+    bool Shows(const TEditor& editor, const std::string& state) const {
+        return WaitFor([&] { return editor.State() == state; }, 3000);
+    }
+    HWND VisibleWindow(const char* caption) const {
+        HWND w = tarvo.WindowTitled(caption);
+        return w && ::IsWindowVisible(w) ? w : nullptr;
+    }
+    // The editor once it is open and has the keyboard.
+    TEditor WaitForEditor() const {
+        HWND w = nullptr;
+        WaitFor([&] { return (w = VisibleWindow("Accelerator Properties")) && ::GetForegroundWindow() == w; });
+        return TEditor(w);
+    }
+    bool EditorOpen() const { return VisibleWindow("Accelerator Properties") != nullptr; }
+    std::vector<TRow> Rows(size_t count) const {
+        std::vector<TRow> rows;
+        WaitFor([&] { return (rows = tarvo.ListRows()).size() == count; }, 3000);
+        return rows;
+    }
+    // Presses Enter on the editor and returns the message Save shows, if any.
+    std::optional<TMessageBox> Save() {
+        PressShortcut(VK_RETURN);
+        return tarvo.WaitForMessageBox(1500);
+    }
+
+    TTarvo tarvo;
+};
+
+}  // namespace
+
+// A binding added, edited and deleted with the keyboard alone, checked each time in the
+// list, in the registry and by pressing its shortcut.
+TEST_F(Editor, AddEditAndDeleteWithTheKeyboardAlone) {
+    StartShown({{"F2", {Command("two"), VK_F2}}});
+    // The blank row holds the focus: Space selects it, Enter opens the editor on it.
+    PressShortcut(VK_SPACE);
+    PressShortcut(VK_RETURN);
+    TEditor editor = WaitForEditor();
+    ASSERT_TRUE(editor.Action && editor.Key && editor.Ctrl);
+    EXPECT_EQ(editor.State(), "http://|(Choose Key)|---E");
+    TypeText(Command("added"));
+    PressShortcut(VK_TAB);  // to Ctrl
+    PressShortcut(VK_SPACE);
+    PressShortcut(VK_TAB);  // Alt
+    PressShortcut(VK_SPACE);
+    PressShortcut(VK_TAB);  // Shift, then the key box
+    PressShortcut(VK_TAB);
+    TypeText(" f7 ");
+    EXPECT_TRUE(Shows(editor, Command("added") + "| f7 |CA-E")) << editor.State();
+    ASSERT_FALSE(Save()) << "a message";
+    ASSERT_TRUE(WaitFor([&] { return !EditorOpen(); }));
+    // Sorted by shortcut: Ctrl+Alt+F7 before F2.
+    EXPECT_EQ(Rows(3), (std::vector<TRow>{{Command("added"), "Ctrl+Alt+F7", 0}, {Command("two"), "F2", 0}, {"", "", 0}}));
+    ASSERT_TRUE(WaitFor([&] { return KeyExists(Key("ControlAlt_F7")); }));
+    EXPECT_EQ(ReadValues(Key("ControlAlt_F7")), BindingValues({Command("added"), VK_F7, true, true}));
+    PressShortcut(VK_F7, true, true);
+    ASSERT_TRUE(WaitFor([&] { return Runs().size() == 1; }));
+    EXPECT_EQ(Runs()[0], TArgs{"added"});
+
+    // Edited: a new action on the same shortcut, which stays registered.
+    editor = EditRow(0);
+    EXPECT_TRUE(Shows(editor, Command("added") + "|F7|CA-E")) << editor.State();
+    TypeText(Command("edited"));
+    EXPECT_TRUE(Shows(editor, Command("edited") + "|F7|CA-E")) << editor.State();
+    ASSERT_FALSE(Save());
+    ASSERT_TRUE(WaitFor([&] { return ReadValue(Key("ControlAlt_F7"), "Address") == StringValue(Command("edited")); }));
+    PressShortcut(VK_F7, true, true);
+    ASSERT_TRUE(WaitFor([&] { return Runs().size() == 2; }));
+    EXPECT_EQ(Runs()[1], TArgs{"edited"});
+
+    // Edited again: Shift instead of Alt moves the binding to its new shortcut.
+    editor = EditRow(0);
+    PressShortcut('A', false, true);  // the Alt box's mnemonic
+    PressShortcut('S', false, true);
+    ASSERT_TRUE(WaitFor([&] { return IsChecked(editor.Shift) && !IsChecked(editor.Alt); }));
+    ASSERT_FALSE(Save());
+    ASSERT_TRUE(WaitFor([&] { return KeyExists(Key("ShiftControl_F7")) && !KeyExists(Key("ControlAlt_F7")); }));
+    EXPECT_FALSE(ShortcutTaken(VK_F7, true, true));
+    EXPECT_TRUE(ShortcutTaken(VK_F7, true, false, true));
+    EXPECT_EQ(Rows(3)[0], (TRow{Command("edited"), "Ctrl+Shift+F7", 0}));
+
+    // Deleted after the question.
+    ShowMain();
+    tarvo.SelectRow(0);
+    PressShortcut(VK_DELETE);
+    auto confirm = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(confirm);
+    EXPECT_EQ(confirm->Caption, "Delete Confirm");
+    EXPECT_EQ(confirm->Text, "Are you sure you want to delete this tarvo permanently?");
+    ASSERT_TRUE(tarvo.DismissMessageBox(*confirm));
+    ASSERT_TRUE(WaitFor([&] { return !KeyExists(Key("ShiftControl_F7")); }));
+    EXPECT_EQ(Rows(2), (std::vector<TRow>{{Command("two"), "F2", 0}, {"", "", 0}}));
+    EXPECT_FALSE(ShortcutTaken(VK_F7, true, false, true));
+}
