@@ -279,6 +279,10 @@ bool TForm::PreProcessMessage(MSG& msg) {
             if (::GetKeyState(VK_CONTROL) >= 0) {
                 HWND next = ::GetNextDlgTabItem(FHandle, focus, ::GetKeyState(VK_SHIFT) < 0);
                 if (next) ::SetFocus(next);
+                // As in every dialog: a text field reached by Tab has its text selected.
+                HWND now = ::GetFocus();
+                if (now && (::SendMessageA(now, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+                    ::SendMessageA(now, EM_SETSEL, 0, -1);
                 return true;
             }
             break;

@@ -162,3 +162,58 @@ TEST_F(Editor, AddEditAndDeleteWithTheKeyboardAlone) {
     EXPECT_EQ(Rows(2), (std::vector<TRow>{{Command("two"), "F2", 0}, {"", "", 0}}));
     EXPECT_FALSE(ShortcutTaken(VK_F7, true, false, true));
 }
+
+// Each of Save's messages, exactly, and each time the editor stays as the user left it; the
+// duplicate check covers disabled rows; one key with other modifiers is another shortcut.
+TEST_F(Editor, SaveTellsWhatIsWrongAndLeavesTheEditorAsTheUserLeftIt) {
+    StartShown({{"Control_F9", {Command("ctrl-f9"), VK_F9, true}},
+                {"Alt_F8", {Command("alt-f8"), VK_F8, false, true, false, false}}});
+    TEditor editor = EditRow(2);  // the blank row
+    ASSERT_TRUE(Shows(editor, "http://|(Choose Key)|---E"));
+    // The focus is on the action after every activation; the key box is four Tabs away.
+    auto typeKey = [&](const std::string& text) {
+        for (int i = 0; i < 4; ++i) PressShortcut(VK_TAB);
+        if (text.empty())
+            PressShortcut(VK_DELETE);
+        else
+            TypeText(text);
+    };
+    const std::string invalid = " is not a valid key!\r\nPlease try again using valid key.";
+    struct TStep {
+        std::function<void()> Do;
+        std::string Shows, Message;
+    } steps[] = {
+        {[] {}, "http://|(Choose Key)|---E", "Choose or enter a valid key to be used as the accelerator."},
+        {[&] { typeKey(""); }, "http://||---E", "Accelerator key cannot be empty!\r\nPlease try again using valid key."},
+        {[&] { typeKey("xyz"); }, "http://|xyz|---E", "xyz" + invalid},
+        {[&] { typeKey("none"); }, "http://|none|---E", "none" + invalid},
+        {[&] { typeKey("F9"); }, "http://|F9|---E", "Enter an action command to associate with the keys."},
+        {[&] { TypeText("x"), PressShortcut('C', false, true); }, "x|F9|C--E",
+         "Ctrl+F9 is already been used!\r\nPlease try again using other keys."},
+        {[&] { typeKey("F8"), PressShortcut('C', false, true), PressShortcut('A', false, true); }, "x|F8|-A-E",
+         "Alt+F8 is already been used!\r\nPlease try again using other keys."},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Message);
+        step.Do();
+        ASSERT_TRUE(Shows(editor, step.Shows)) << editor.State();
+        auto box = Save();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->Caption, "Add Tarvo Error");
+        EXPECT_EQ(box->Text, step.Message);
+        ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+        EXPECT_TRUE(EditorOpen());
+        // As left, but for a key name typed in: Save selected the key it names.
+        const std::string left = step.Shows == "http://|none|---E" ? "http://|NONE|---E" : step.Shows;
+        EXPECT_TRUE(Shows(editor, left)) << editor.State();
+    }
+    // Alt+F9 beside Ctrl+F9 (the focus is on the action again, after the last message).
+    typeKey("F9");
+    ASSERT_TRUE(Shows(editor, "x|F9|-A-E"));
+    ASSERT_FALSE(Save());
+    ASSERT_TRUE(WaitFor([&] { return KeyExists(Key("Alt_F9")); }));
+    EXPECT_EQ(Rows(4), (std::vector<TRow>{{Command("alt-f8"), "Alt+F8", 1}, {"x", "Alt+F9", 0},
+                                          {Command("ctrl-f9"), "Ctrl+F9", 0}, {"", "", 0}}));
+    EXPECT_TRUE(ShortcutTaken(VK_F9, false, true));
+    EXPECT_TRUE(ShortcutTaken(VK_F9, true));
+}
