@@ -217,3 +217,76 @@ TEST_F(Editor, SaveTellsWhatIsWrongAndLeavesTheEditorAsTheUserLeftIt) {
     EXPECT_TRUE(ShortcutTaken(VK_F9, false, true));
     EXPECT_TRUE(ShortcutTaken(VK_F9, true));
 }
+
+// While the editor is open no shortcut of the program fires and nothing turns them back on;
+// the recorder takes a shortcut a binding uses, and each key exactly once. After Cancel the
+// enabled bindings fire again and nothing has changed.
+TEST_F(Editor, WhileEditingNoShortcutFiresAndTheRecorderTakesExactlyOneKey) {
+    StartShown({{"Control_F9", {Command("ctrl-f9"), VK_F9, true}},
+                {"F11", {Command("f11"), VK_F11, false, false, false, false}}});
+    const TRegValues stored = ReadValues(HotKeysKey() + "\\Control_F9");
+    TEditor editor = EditRow(2);
+    PressShortcut(VK_F9, true);
+    EXPECT_FALSE(WaitFor([&] { return !Runs().empty(); }, 700)) << "a shortcut fired";
+    EXPECT_FALSE(ShortcutTaken(VK_F9, true));
+
+    // Nothing from the tray turns them on, hides the window or puts it over the editor.
+    for (char item : {'d', 'e', 'h'}) {
+        ASSERT_TRUE(tarvo.OpenTrayMenu());
+        PressShortcut(static_cast<WORD>(::toupper(item)));
+        PressShortcut(VK_ESCAPE);  // a disabled item leaves the menu open
+        ASSERT_TRUE(WaitFor([&] { return !tarvo.OpenMenu(); }));
+    }
+    tarvo.ClickTray();
+    ::PostMessageA(tarvo.ApplicationWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ::PostMessageA(tarvo.ApplicationWindow(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(tarvo.Sync());
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == editor.Window; }));
+    EXPECT_TRUE(::IsWindowVisible(tarvo.MainWindow()));
+    EXPECT_FALSE(ShortcutTaken(VK_F9, true));
+    EXPECT_EQ(ReadValues(HotKeysKey() + "\\Control_F9"), stored);
+
+    // The recorder: one key each time, whatever comes with it.
+    auto record = [&](const std::function<void()>& press) {
+        PressShortcut('N', false, true);
+        HWND recorder = nullptr;
+        if (!WaitFor([&] { return (recorder = VisibleWindow("Key Recorder")) && ::GetForegroundWindow() == recorder; }))
+            return std::string("<no recorder>");
+        press();
+        if (!WaitFor([&] { return !::IsWindowVisible(recorder); }, 1500)) return std::string("<still open>");
+        WaitFor([&] { return ::GetForegroundWindow() == editor.Window; });
+        return editor.KeyText();
+    };
+    EXPECT_EQ(record([] { PressShortcut(VK_F9, true); }), "F9");
+    EXPECT_TRUE(Shows(editor, "http://|F9|---E")) << "the modifiers are the boxes' business";
+    EXPECT_EQ(record([&] {
+                  PressShortcut(VK_SHIFT);
+                  PressShortcut(VK_OEM_1);
+                  EXPECT_FALSE(WaitFor([&] { return !VisibleWindow("Key Recorder"); }, 500)) << "closed by Shift or ';'";
+                  PressShortcut(VK_F5, true);
+              }),
+              "F5");
+    // A held Esc or Enter: the repeat and the release must not cancel or save the editor.
+    EXPECT_EQ(record([] { KeyDown(VK_ESCAPE), KeyDown(VK_ESCAPE), KeyUp(VK_ESCAPE); }), "ESCAPE");
+    EXPECT_EQ(record([] { KeyDown(VK_RETURN), KeyDown(VK_RETURN), KeyUp(VK_RETURN); }), "RETURN");
+    EXPECT_FALSE(tarvo.WaitForMessageBox(500)) << "Save ran";
+    // F10 and Alt: their releases must not leave the editor in menu mode.
+    EXPECT_EQ(record([] { PressShortcut(VK_F10); }), "F10");
+    EXPECT_EQ(record([] { PressShortcut('X', false, true); }), "X");
+    ::Sleep(300);
+    EXPECT_FALSE(InMenuMode(editor.Window));
+    EXPECT_TRUE(EditorOpen());
+    // A key the table lacks leaves the key box empty.
+    EXPECT_EQ(record([] { PressShortcut(VK_BROWSER_BACK); }), "");
+    EXPECT_EQ(editor.KeySelection(), CB_ERR);
+
+    // Esc cancels; the enabled binding works again and nothing changed.
+    PressShortcut(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !EditorOpen(); }));
+    PressShortcut(VK_F9, true);
+    ASSERT_TRUE(WaitFor([&] { return Runs().size() == 1; }));
+    EXPECT_EQ(Runs()[0], TArgs{"ctrl-f9"});
+    EXPECT_FALSE(ShortcutTaken(VK_F11)) << "a disabled binding came on";
+    EXPECT_EQ(ReadValues(HotKeysKey() + "\\Control_F9"), stored);
+    EXPECT_EQ(Rows(3).size(), 3u);
+}
