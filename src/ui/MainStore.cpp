@@ -8,6 +8,7 @@
 #include "settings/RunEntry.h"
 #include "settings/Settings.h"
 #include "ui/Main.h"
+#include "ui/Placement.h"
 
 using namespace fw;
 
@@ -89,10 +90,30 @@ void TFormMain::SetRunAtStartup(bool flag) {
     }
 }
 
+namespace {
+
+TRect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+    MONITORINFO mi{sizeof mi, {}, {}, 0};
+    if (::GetMonitorInfoA(monitor, &mi)) reinterpret_cast<std::vector<TRect>*>(areas)->push_back(ToRect(mi.rcWork));
+    return TRUE;
+}
+
+}  // namespace
+
 void TFormMain::SaveWindowPlacement() {
+    // The window's normal place, also when it is minimised or maximised; the system gives it
+    // in work-area coordinates, which the stored values are not.
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (!::GetWindowPlacement(Handle(), &wp)) return;
+    RECT r = wp.rcNormalPosition;
+    MONITORINFO mi{sizeof mi, {}, {}, 0};
+    if (::GetMonitorInfoA(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
+        ::OffsetRect(&r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
     TQmRegSession reg(QmR);
     if (!reg->OpenKey(SettingsKeyPath(), true)) return;
-    const RECT r = BoundsRect();
     WriteStoredPlacement(*reg, r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
@@ -104,8 +125,19 @@ void TFormMain::LoadWindowPlacement() {
         const TStoredPlacement p = ReadStoredPlacement(*reg, errors);
         const RECT r = BoundsRect();
         const int left = p.Left.value_or(r.left), top = p.Top.value_or(r.top);
-        SetBoundsRect({left, top, left + p.Width.value_or(r.right - r.left),
-                       top + p.Height.value_or(r.bottom - r.top)});
+        RECT wanted{left, top, left + p.Width.value_or(r.right - r.left), top + p.Height.value_or(r.bottom - r.top)};
+        // A place that no screen shows now (a monitor since taken away) is moved onto the
+        // nearest one, where the window can be reached.
+        std::vector<TRect> workAreas;
+        ::EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&workAreas));
+        if (!workAreas.empty() && !CanReach(ToRect(wanted), workAreas, ScaleForWindow(Handle(), 20))) {
+            MONITORINFO mi{sizeof mi, {}, {}, 0};
+            if (::GetMonitorInfoA(::MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &mi)) {
+                const TRect moved = MoveInto(ToRect(wanted), ToRect(mi.rcWork));
+                wanted = {moved.Left, moved.Top, moved.Right, moved.Bottom};
+            }
+        }
+        SetBoundsRect(wanted);
     }
     // Start-up goes on with the designed placement; the value stays until the next hide.
     if (!errors.empty()) Application->ShowError(JoinLines(errors));

@@ -290,3 +290,74 @@ TEST_F(Editor, WhileEditingNoShortcutFiresAndTheRecorderTakesExactlyOneKey) {
     EXPECT_EQ(ReadValues(HotKeysKey() + "\\Control_F9"), stored);
     EXPECT_EQ(Rows(3).size(), 3u);
 }
+
+// Edits are not lost in silence: the close box asks while anything was changed, message
+// boxes in between do not make the editor forget it, and an Exit asks nothing and applies
+// nothing.
+TEST_F(Editor, TheCloseBoxAsksBeforeUnsavedEditsGoAndExitAppliesNothing) {
+    StartShown({{"F2", {Command("two"), VK_F2}}});
+    TEditor editor = EditRow(1);
+    // Unchanged: the close box closes at once.
+    ::PostMessageA(editor.Window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !EditorOpen(); }));
+    EXPECT_FALSE(tarvo.MessageBox());
+
+    editor = EditRow(1);
+    TypeText("notes");
+    ASSERT_TRUE(Shows(editor, "notes|(Choose Key)|---E"));
+    auto box = Save();  // a message, and the editor active again after it
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    ::PostMessageA(editor.Window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Caption, "Exit Confirm");
+    EXPECT_EQ(box->Text, "Are you sure you want to close this window?\r\nYou will lose all the unsaved changes.");
+    ::PostMessageA(box->Handle, WM_COMMAND, IDNO, 0);
+    ASSERT_TRUE(WaitFor([&] { return !tarvo.MessageBox(); }));
+    EXPECT_TRUE(EditorOpen());
+    EXPECT_TRUE(Shows(editor, "notes|(Choose Key)|---E"));
+    ::PostMessageA(editor.Window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    ::PostMessageA(box->Handle, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(WaitFor([&] { return !EditorOpen(); }));
+
+    // A tick, then Exit from the tray: the program ends without a question or a save.
+    editor = EditRow(0);
+    PressShortcut('C', false, true);
+    ASSERT_TRUE(WaitFor([&] { return IsChecked(editor.Ctrl); }));
+    const TRegValues before = ReadValues(Key("F2"));
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('x'));
+    ASSERT_TRUE(tarvo.WaitForExit());
+    EXPECT_EQ(ReadValues(Key("F2")), before);
+    EXPECT_EQ(SubKeys(HotKeysKey()), (std::vector<std::string>{"F2", "_FirstRun"}));
+}
+
+// The example list from the keyboard: arrowing through the open list keeps what it shows;
+// a line chosen with Enter is taken, and the heading chosen empties the box.
+TEST_F(Editor, ExampleLinesAreTakenWhenChosenNotWhileArrowing) {
+    StartShown({});
+    TEditor editor = EditRow(0);
+    PressShortcut(VK_F4);  // opens the list
+    ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(editor.Action, CB_GETDROPPEDSTATE, 0, 0) != 0; }));
+    // The open list starts at the line that matches the text; up to the heading, which is
+    // shown while arrowing, not cleared.
+    for (int i = 0; i < 4; ++i) PressShortcut(VK_UP);
+    ASSERT_TRUE(WaitFor([&] { return editor.ActionText() == "examples of valid inputs:"; })) << editor.ActionText();
+    PressShortcut(VK_DOWN);
+    PressShortcut(VK_DOWN);  // line 2, a web address
+    ASSERT_TRUE(WaitFor([&] { return editor.ActionText().rfind("http://", 0) == 0; }));
+    PressShortcut(VK_RETURN);  // chosen: taken as it is, and the list closes without a Save
+    ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(editor.Action, CB_GETDROPPEDSTATE, 0, 0) == 0; }));
+    EXPECT_EQ(editor.ActionText().rfind("http://www.", 0), 0u) << editor.ActionText();
+    EXPECT_FALSE(tarvo.WaitForMessageBox(300));
+    // The heading chosen with Enter empties the box.
+    PressShortcut(VK_F4);
+    ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(editor.Action, CB_GETDROPPEDSTATE, 0, 0) != 0; }));
+    for (int i = 0; i < 4; ++i) PressShortcut(VK_UP);
+    ASSERT_TRUE(WaitFor([&] { return editor.ActionText() == "examples of valid inputs:"; })) << editor.ActionText();
+    PressShortcut(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return editor.ActionText().empty(); })) << editor.ActionText();
+    EXPECT_TRUE(EditorOpen());
+}

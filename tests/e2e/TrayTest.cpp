@@ -167,3 +167,24 @@ TEST_F(Tray, ClicksAreIgnoredWhileAMessageBoxIsOpen) {
     tarvo.ClickTray();
     EXPECT_TRUE(WaitFor([&] { return Visible(mainWindow); }));
 }
+
+// The window comes back where the user can see it: a place on a screen that is gone is moved
+// onto the screen there is, and a maximised window stores its normal place.
+TEST_F(Tray, TheWindowComesBackWhereItCanBeSeen) {
+    StorePlacement(3000, 2000, 520, 380);  // a second monitor, since unplugged
+    StartAndShow();
+    RECT screen{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
+    const RECT shown = WindowRect(main);
+    EXPECT_EQ(shown.right - shown.left, 520);
+    EXPECT_TRUE(shown.left >= screen.left && shown.right <= screen.right && shown.top >= screen.top &&
+                shown.bottom <= screen.bottom)
+        << shown << " is not on " << screen;
+
+    ::PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return ::IsZoomed(main); }));
+    ForgetPlacement();
+    ASSERT_TRUE(tarvo.ChooseFromTrayMenu('h'));
+    ASSERT_TRUE(WaitFor([&] { return StoredPlacement().has_value(); }));
+    EXPECT_EQ(*StoredPlacement(), shown);
+}
