@@ -1,6 +1,7 @@
 #include "Driver.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstring>
@@ -634,6 +635,91 @@ bool TKeyWatch::Wait(DWORD timeoutMs) const {
     return ::WaitForSingleObject(FEvent.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
+// --- Shell stand-ins --------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kStandInProgId = "TarvoE2e.StandIn";
+
+std::optional<std::string> DefaultValue(HKEY root, const std::string& subKey) {
+    fw::THKey key;
+    if (::RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, key.Put())) return std::nullopt;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, nullptr, &size)) return std::nullopt;
+    std::string value(size + 1, '\0');
+    ::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size);
+    value.resize(std::strlen(value.c_str()));
+    return value;
+}
+
+void SetValue(HKEY root, const std::string& subKey, const char* name, const std::string& value) {
+    fw::THKey key;
+    ::RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+    ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+}
+
+}  // namespace
+
+TShellStandIn::TShellStandIn(std::string type, std::string program) : FType(std::move(type)), FProgram(std::move(program)) {
+    Register();
+    if (!Active()) {
+        Unregister();
+        FRoot = HKEY_CLASSES_ROOT;
+        FPrefix.clear();
+        Register();
+    }
+}
+
+TShellStandIn::~TShellStandIn() { Unregister(); }
+
+std::string TShellStandIn::OpenCommand(const std::string& type) {
+    const bool file = !type.empty() && type[0] == '.';
+    std::string text(4096, '\0');
+    DWORD size = static_cast<DWORD>(text.size());
+    if (::AssocQueryStringA(ASSOCF_NOTRUNCATE | (file ? 0 : ASSOCF_IS_PROTOCOL), ASSOCSTR_COMMAND, type.c_str(), "open",
+                            text.data(), &size) != S_OK)
+        return {};
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+bool TShellStandIn::Active() const {
+    const std::string command = OpenCommand(FType);
+    return ::StrStrIA(command.c_str(), FProgram.c_str()) != nullptr;
+}
+
+std::string TShellStandIn::CommandKey() const {
+    const bool file = FType[0] == '.';
+    return FPrefix + (file ? std::string(kStandInProgId) : FType) + "\\shell\\open\\command";
+}
+
+void TShellStandIn::Register() {
+    const std::string command = "\"" + FProgram + "\" \"%1\"";
+    if (FType[0] == '.') {
+        FOldDefault = DefaultValue(FRoot, FPrefix + FType);
+        SetValue(FRoot, FPrefix + FType, nullptr, kStandInProgId);
+    } else {
+        FOldCommand = DefaultValue(FRoot, CommandKey());
+        SetValue(FRoot, FPrefix + FType, "URL Protocol", "");
+    }
+    SetValue(FRoot, CommandKey(), nullptr, command);
+}
+
+void TShellStandIn::Unregister() {
+    if (FType[0] == '.') {
+        ::RegDeleteTreeA(FRoot, (FPrefix + kStandInProgId).c_str());
+        if (FOldDefault)
+            SetValue(FRoot, FPrefix + FType, nullptr, *FOldDefault);
+        else
+            ::RegDeleteTreeA(FRoot, (FPrefix + FType).c_str());
+    } else if (FOldCommand) {
+        SetValue(FRoot, CommandKey(), nullptr, *FOldCommand);
+    } else {
+        ::RegDeleteTreeA(FRoot, (FPrefix + FType).c_str());
+    }
+}
+
 // --- The recording helper ---------------------------------------------------------------
 
 std::string ResetRecordLog() {
@@ -685,8 +771,8 @@ std::vector<TRecord> ReadRecords(const std::string& logPath) {
     return records;
 }
 
-std::optional<TMessageBox> TTarvo::StartPastMessageBox() {
-    Start(false);
+std::optional<TMessageBox> TTarvo::StartPastMessageBox(const std::string& exePath) {
+    StartFrom(exePath, false);
     std::optional<TMessageBox> box = WaitForMessageBox();
     if (!box || !DismissMessageBox(*box) || !WaitFor([&] { return StartupDone(); })) return std::nullopt;
     return box;

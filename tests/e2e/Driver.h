@@ -30,6 +30,8 @@ struct TMessageBox {
     std::string Text;
 };
 
+std::string TarvoPath();
+
 class TTarvo {
 public:
     TTarvo() = default;
@@ -92,7 +94,7 @@ public:
     std::optional<TMessageBox> WaitForMessageBox(DWORD timeoutMs = 10000) const;
     // Starts Tarvo when its start-up stops at a message box: waits for the box, presses OK and
     // waits for the start-up to finish. Returns what the box said; nullopt when either failed.
-    std::optional<TMessageBox> StartPastMessageBox();
+    std::optional<TMessageBox> StartPastMessageBox(const std::string& exePath = TarvoPath());
     // Presses OK of the box and waits until it is gone.
     bool DismissMessageBox(const TMessageBox& box) const;
 
@@ -203,6 +205,32 @@ public:
 private:
     fw::THKey FKey;
     fw::THandle FEvent;
+};
+
+// Makes a helper the program the shell opens a file type (".htm") or a URL protocol ("http",
+// "mailto") with, for the length of a scope, so that no real browser or mail program ever
+// starts. The per-user classes are the place, but Wine 8 does not merge them into
+// HKEY_CLASSES_ROOT: there the merged view itself is written, and put back afterwards.
+class TShellStandIn {
+public:
+    TShellStandIn(std::string type, std::string program);
+    ~TShellStandIn();
+    TShellStandIn(const TShellStandIn&) = delete;
+    TShellStandIn& operator=(const TShellStandIn&) = delete;
+    // The command the shell runs now to open the type, as the shell itself reports it.
+    static std::string OpenCommand(const std::string& type);
+    // Whether that command now runs the helper.
+    bool Active() const;
+
+private:
+    std::string CommandKey() const;
+    void Register();
+    void Unregister();
+
+    std::string FType, FProgram;
+    HKEY FRoot = HKEY_CURRENT_USER;
+    std::string FPrefix = "Software\\Classes\\";
+    std::optional<std::string> FOldDefault, FOldCommand;
 };
 
 // --- The recording helper ------------------------------------------------------------

@@ -44,80 +44,11 @@ using TArgs = std::vector<std::string>;
 
 bool SameFile(const std::string& a, const std::string& b) { return ::lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-// Makes the helper the program that opens .htm files, so that a web address opened in a new
-// browser window reaches the helper and never a real browser. The per-user classes are the
-// place, but Wine 8 does not merge them into HKEY_CLASSES_ROOT: there the merged view itself
-// is written, and the previous handler put back afterwards.
-class TBrowserStandIn {
-public:
-    TBrowserStandIn() {
-        Register();
-        if (!SameFile(Browser(), RecordArgsPath())) {
-            Unregister();
-            FRoot = HKEY_CLASSES_ROOT;
-            FPrefix.clear();
-            Register();
-        }
-    }
-    ~TBrowserStandIn() { Unregister(); }
-    TBrowserStandIn(const TBrowserStandIn&) = delete;
-    TBrowserStandIn& operator=(const TBrowserStandIn&) = delete;
-
-    // The browser as the shell names it now, asked the way the program asks.
-    static std::string Browser() {
-        std::string path(MAX_PATH, '\0');
-        DWORD size = static_cast<DWORD>(path.size());
-        if (::AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, ".htm", "open", path.data(),
-                                &size) != S_OK)
-            return {};
-        path.resize(std::strlen(path.c_str()));
-        return path;
-    }
-
-private:
-    static constexpr const char* kProgId = "TarvoE2e.RecordArgs";
-
-    std::optional<std::string> Default(const std::string& subKey) const {
-        fw::THKey key;
-        if (::RegOpenKeyExA(FRoot, (FPrefix + subKey).c_str(), 0, KEY_READ, key.Put())) return std::nullopt;
-        DWORD size = 0;
-        if (::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, nullptr, &size)) return std::nullopt;
-        std::string value(size + 1, '\0');
-        ::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size);
-        value.resize(std::strlen(value.c_str()));
-        return value;
-    }
-    void SetDefault(const std::string& subKey, const std::string& value) const {
-        fw::THKey key;
-        ::RegCreateKeyExA(FRoot, (FPrefix + subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          key.Put(), nullptr);
-        ::RegSetValueExA(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1));
-    }
-    void Register() {
-        FOldProgId = Default(".htm");
-        SetDefault(".htm", kProgId);
-        SetDefault(std::string(kProgId) + "\\shell\\open\\command", "\"" + RecordArgsPath() + "\" \"%1\"");
-    }
-    void Unregister() {
-        ::RegDeleteTreeA(FRoot, (FPrefix + kProgId).c_str());
-        if (FOldProgId)
-            SetDefault(".htm", *FOldProgId);
-        else
-            ::RegDeleteTreeA(FRoot, (FPrefix + ".htm").c_str());
-    }
-
-    HKEY FRoot = HKEY_CURRENT_USER;
-    std::string FPrefix = "Software\\Classes\\";
-    std::optional<std::string> FOldProgId;
-};
-
 }  // namespace
 
 TEST_F(HotKeys, FirstRunSeedsALiveF9BindingThatRunsUnderTheDemoBox) {
-    TBrowserStandIn browser;
-    ASSERT_TRUE(SameFile(TBrowserStandIn::Browser(), RecordArgsPath()))
-        << "F9 would open a real browser: " << TBrowserStandIn::Browser();
+    TShellStandIn browser(".htm", RecordArgsPath());
+    ASSERT_TRUE(browser.Active()) << "F9 would open a real browser: " << TShellStandIn::OpenCommand(".htm");
     TTarvo tarvo;
     tarvo.Start(false);
     auto box = tarvo.WaitForMessageBox();
