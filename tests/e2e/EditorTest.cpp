@@ -284,3 +284,39 @@ TEST_F(Editor, ExampleLinesAreTakenWhenChosenNotWhileArrowing) {
     EXPECT_TRUE(WaitFor([&] { return editor.ActionText().empty(); })) << editor.ActionText();
     EXPECT_TRUE(EditorOpen());
 }
+
+// Browse starts from the action when it looks like a file, and a chosen path with spaces
+// comes back quoted.
+TEST_F(Editor, BrowseStartsFromTheActionAndQuotesAPathWithSpaces) {
+    StartShown({});
+    TEditor editor = EditRow(0);
+    TypeText("notepad c:\\readme.txt");
+    ASSERT_TRUE(Shows(editor, "notepad c:\\readme.txt|(Choose Key)|---E"));
+    auto openDialog = [&] {
+        PressShortcut('B', false, true);
+        HWND dialog = nullptr;
+        WaitFor([&] { return (dialog = VisibleWindow("Choose a file")) && ::GetForegroundWindow() == dialog; });
+        return dialog;
+    };
+    auto nameField = [](HWND dialog) {
+        HWND name = ::GetDlgItem(dialog, 0x480);  // the file name field
+        return name ? name : ::GetDlgItem(dialog, 0x47C);
+    };
+    HWND dialog = openDialog();
+    ASSERT_TRUE(dialog && nameField(dialog));
+    // Given the whole action; the dialog itself shows its file part.
+    const std::string shown = ControlText(nameField(dialog));
+    EXPECT_TRUE(shown.size() >= 10 && shown.compare(shown.size() - 10, 10, "readme.txt") == 0) << shown;
+    PressShortcut(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(dialog); }));
+    EXPECT_TRUE(Shows(editor, "notepad c:\\readme.txt|(Choose Key)|---E")) << "changed by a cancelled Browse";
+
+    dialog = openDialog();
+    ASSERT_TRUE(dialog && nameField(dialog));
+    ::SendMessageA(nameField(dialog), EM_SETSEL, 0, -1);
+    TypeText(helper);
+    ASSERT_TRUE(WaitFor([&] { return ControlText(nameField(dialog)) == helper; })) << ControlText(nameField(dialog));
+    PressShortcut(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(dialog); }));
+    EXPECT_TRUE(Shows(editor, "\"" + helper + "\"|(Choose Key)|---E")) << editor.State();
+}
