@@ -307,6 +307,19 @@ void TTarvo::SelectRow(int row) const {
     ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.Address()));
 }
 
+void TTarvo::ClickHeader(int column) const {
+    const HWND header = reinterpret_cast<HWND>(::SendMessageA(ListWindow(), LVM_GETHEADER, 0, 0));
+    TRemoteBlock block(FProcess, sizeof(RECT));
+    if (!::SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(block.Address())))
+        throw std::runtime_error("no such column");
+    RECT r{};
+    const std::string bytes = block.Read(sizeof r);
+    std::memcpy(&r, bytes.data(), sizeof r);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(header, WM_LBUTTONUP, 0, at);
+}
+
 // --- Message boxes ----------------------------------------------------------------------
 
 std::optional<TMessageBox> TTarvo::MessageBox() const {
