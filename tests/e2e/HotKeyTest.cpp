@@ -46,41 +46,6 @@ bool SameFile(const std::string& a, const std::string& b) { return ::lstrcmpiA(a
 
 }  // namespace
 
-TEST_F(HotKeys, FirstRunSeedsALiveF9BindingThatRunsUnderTheDemoBox) {
-    TShellStandIn browser(".htm", RecordArgsPath());
-    ASSERT_TRUE(browser.Active()) << "F9 would open a real browser: " << TShellStandIn::OpenCommand(".htm");
-    TTarvo tarvo;
-    tarvo.Start(false);
-    auto box = tarvo.WaitForMessageBox();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->Caption, "One-time Tarvo Demo");
-    EXPECT_EQ(box->Text, "Try pressing the F9 key now to see the demo...");
-    EXPECT_TRUE(::IsWindowVisible(tarvo.MainWindow()));
-
-    // Written before the box opens: the Run entry (the program's own path) and the option.
-    auto run = ReadValue(RunKey, RunValueName);
-    ASSERT_TRUE(run);
-    EXPECT_EQ(AsString(*run), TarvoPath());
-    EXPECT_EQ(ReadValue(SettingsKey(), "NewBrowser"), DwordValue(1));
-    EXPECT_FALSE(KeyExists(HotKeysKey()));
-
-    // The seeded binding is live under the box, and opens its home page in a new window.
-    EXPECT_TRUE(ShortcutTaken(VK_F9));
-    PressShortcut(VK_F9);
-    TArgs run1 = NextRun();
-    ASSERT_EQ(run1.size(), 1u);
-    EXPECT_EQ(run1[0].rfind("http://", 0), 0u) << run1[0];
-    EXPECT_TRUE(tarvo.MessageBox());
-
-    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
-    ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
-    EXPECT_TRUE(::IsWindowVisible(tarvo.MainWindow()));
-    EXPECT_FALSE(tarvo.MessageBox());
-    // Nothing of the bindings is stored until the user changes the list.
-    EXPECT_FALSE(KeyExists(HotKeysKey()));
-    EXPECT_FALSE(KeyExists(LegacyApplicationKey()));
-}
-
 TEST_F(HotKeys, ShortcutStartsAQuotedProgramPathWithSpacesAndItsArguments) {
     Store("F7", {Command("first \"second arg\""), VK_F7, false, false, false, true});
     TTarvo tarvo;

@@ -70,22 +70,6 @@ TEST_F(Lifecycle, CloseHidesAVisibleMainWindowAndEndsAHiddenOne) {
     EXPECT_EQ(tarvo.ExitCode(), 0u);
 }
 
-TEST_F(Lifecycle, EndSessionQueryIsRefusedOnceWhileVisibleThenGranted) {
-    TTarvo tarvo;
-    tarvo.Start();
-    HWND main = tarvo.MainWindow();
-    ASSERT_NE(main, nullptr);
-    if (!Visible(main)) ::ShowWindow(main, SW_SHOW);
-    ASSERT_TRUE(WaitFor([&] { return Visible(main); }));
-    DWORD_PTR answer = 99;
-    ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
-    EXPECT_EQ(answer, 0u);
-    EXPECT_FALSE(Visible(main));
-    ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
-    EXPECT_EQ(answer, 1u);
-    EXPECT_TRUE(tarvo.Running());
-}
-
 namespace {
 
 std::string VersionValue(const std::vector<char>& block, const std::string& key) {
