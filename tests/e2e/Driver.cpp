@@ -307,6 +307,10 @@ void TTarvo::SelectRow(int row) const {
     ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.Address()));
 }
 
+int TTarvo::SelectedRow() const {
+    return static_cast<int>(::SendMessageA(ListWindow(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
 void TTarvo::ClickHeader(int column) const {
     const HWND header = reinterpret_cast<HWND>(::SendMessageA(ListWindow(), LVM_GETHEADER, 0, 0));
     TRemoteBlock block(FProcess, sizeof(RECT));

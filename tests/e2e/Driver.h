@@ -88,6 +88,8 @@ public:
     std::vector<TRow> ListRows() const;
     // Selects one row of the list (and gives it the focus rectangle).
     void SelectRow(int row) const;
+    // The selected row of the list, -1 for none.
+    int SelectedRow() const;
     // A click on a column's header: 0 "Action", 1 "Hotkey".
     void ClickHeader(int column) const;
 

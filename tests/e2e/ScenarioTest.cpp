@@ -158,6 +158,10 @@ TEST_F(Scenario, ADayOfUse) {
     tarvo.ClickHeader(1);
     ASSERT_TRUE(tarvo.Sync());
     EXPECT_EQ(Rows(6)[0].Hotkey, "Ctrl+Alt+H");
+    // The blank row keeps the focus, yet the arrow keys move on from the selected row.
+    tarvo.SelectRow(1);
+    PressShortcut(VK_DOWN);
+    EXPECT_TRUE(WaitFor([&] { return tarvo.SelectedRow() == 2; })) << tarvo.SelectedRow();
 
     // Disabled and enabled from both menus.
     tarvo.SelectRow(3);  // Ctrl+Shift+F7
