@@ -381,4 +381,13 @@ LRESULT TForm::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TWinControl::ControlProc(hwnd, msg, wParam, lParam);
 }
 
+void PlaceControl(TWinControl* control, TWinControl* parent, const char* name, const char* caption,
+                  const TBounds& bounds, int tabOrder) {
+    control->SetName(name);
+    control->SetCaption(caption);
+    control->SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+    if (tabOrder >= 0) control->SetTabOrder(tabOrder);
+    control->SetParent(parent);
+}
+
 }  // namespace fw

@@ -100,4 +100,9 @@ private:
     UINT FFontDpi = 0;
 };
 
+// A control of a form's description: its name, caption, design bounds and tab order (-1 for
+// none), then its place in the parent.
+void PlaceControl(TWinControl* control, TWinControl* parent, const char* name, const char* caption,
+                  const TBounds& bounds, int tabOrder = -1);
+
 }  // namespace fw

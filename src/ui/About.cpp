@@ -25,42 +25,35 @@ void TAboutBox::ReadDescription() {
     SetClientSize(280, 210);
     SetIcon(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
 
-    auto place = [this](TWinControl* c, TWinControl* parent, const char* name, const char* caption,
-                        TBounds b) {
-        c->SetName(name);
-        c->SetCaption(caption);
-        c->SetBounds(b.Left, b.Top, b.Width, b.Height);
-        c->SetParent(parent);
-    };
     Panel1 = new TPanel(this);
-    place(Panel1, this, "Panel1", "", {6, 8, 267, 153});
+    PlaceControl(Panel1, this, "Panel1", "", {6, 8, 267, 153});
     Panel1->SetBevelOuter(TBevelCut::bvLowered);
     Panel1->SetBevelInner(TBevelCut::bvRaised);
     ImageTarvo = new TImage(this);
-    place(ImageTarvo, Panel1, "ImageTarvo", "", {13, 13, 32, 32});
+    PlaceControl(ImageTarvo, Panel1, "ImageTarvo", "", {13, 13, 32, 32});
     ImageTarvo->SetIconResource("MAINICON");
     ProductName = new TLabel(this);
-    place(ProductName, Panel1, "ProductName", "Tarvo2000", {55, 14, 80, 13});
+    PlaceControl(ProductName, Panel1, "ProductName", "Tarvo2000", {55, 14, 80, 13});
     ProductName->SetFontBold(true);
     Version = new TLabel(this);
-    place(Version, Panel1, "Version", "Version ", {138, 14, 41, 13});
+    PlaceControl(Version, Panel1, "Version", "Version ", {138, 14, 41, 13});
     lblVersion = new TLabel(this);
-    place(lblVersion, Panel1, "lblVersion", "1.2  Build #12345", {176, 14, 89, 13});
+    PlaceControl(lblVersion, Panel1, "lblVersion", "1.2  Build #12345", {176, 14, 89, 13});
     Label2 = new TLabel(this);
-    place(Label2, Panel1, "Label2", "Please send comments to", {12, 64, 150, 13});
+    PlaceControl(Label2, Panel1, "Label2", "Please send comments to", {12, 64, 150, 13});
     Label2->SetWordWrap(true);
     cmdEmail = new TEdit(this);
-    place(cmdEmail, Panel1, "cmdEmail", "", {12, 78, 111, 21});
+    PlaceControl(cmdEmail, Panel1, "cmdEmail", "", {12, 78, 111, 21});
     cmdEmail->SetText(kAuthorMail);
     cmdEmail->MakeLink();
     Copyright = new TLabel(this);
-    place(Copyright, Panel1, "Copyright", "Please visit here for future updates", {12, 109, 200, 13});
+    PlaceControl(Copyright, Panel1, "Copyright", "Please visit here for future updates", {12, 109, 200, 13});
     editUrl = new TEdit(this);
-    place(editUrl, Panel1, "editUrl", "", {12, 123, 185, 21});
+    PlaceControl(editUrl, Panel1, "editUrl", "", {12, 123, 185, 21});
     editUrl->SetText(kHomePage);
     editUrl->MakeLink();
     OKButton = new TButton(this);
-    place(OKButton, this, "OKButton", "OK", {99, 175, 75, 25});
+    PlaceControl(OKButton, this, "OKButton", "OK", {99, 175, 75, 25});
     OKButton->SetDefault(true);
 
     OnCreate = Bind(this, &TAboutBox::FormCreate);

@@ -24,24 +24,17 @@ void TFormOption::ReadDescription() {
     SetPosition(TPosition::poMainFormCenter);
     SetBounds(0, 0, 232, 165);
 
-    auto place = [this](TWinControl* c, const char* name, const char* caption, TBounds b, int tabOrder) {
-        c->SetName(name);
-        c->SetCaption(caption);
-        c->SetBounds(b.Left, b.Top, b.Width, b.Height);
-        c->SetTabOrder(tabOrder);
-        c->SetParent(this);
-    };
     chkStartup = new TCheckBox(this);
-    place(chkStartup, "chkStartup", "Launch program at startup", {32, 17, 161, 17}, 0);
+    PlaceControl(chkStartup, this, "chkStartup", "Launch program at startup", {32, 17, 161, 17}, 0);
     chkNewBrowser = new TCheckBox(this);
-    place(chkNewBrowser, "chkNewBrowser", "Browse using new window", {32, 49, 161, 17}, 1);
+    PlaceControl(chkNewBrowser, this, "chkNewBrowser", "Browse using new window", {32, 49, 161, 17}, 1);
     cmdCancel = new TButton(this);
-    place(cmdCancel, "cmdCancel", "Cancel", {88, 91, 50, 22}, 2);
+    PlaceControl(cmdCancel, this, "cmdCancel", "Cancel", {88, 91, 50, 22}, 2);
     cmdOK = new TButton(this);
-    place(cmdOK, "cmdOK", "OK", {24, 91, 50, 22}, 3);
+    PlaceControl(cmdOK, this, "cmdOK", "OK", {24, 91, 50, 22}, 3);
     cmdOK->SetDefault(true);
     cmdApply = new TButton(this);
-    place(cmdApply, "cmdApply", "Apply", {151, 91, 50, 22}, 4);
+    PlaceControl(cmdApply, this, "cmdApply", "Apply", {151, 91, 50, 22}, 4);
 
     OnShow = Bind(this, &TFormOption::FormShow);
     cmdOK->OnClick = Bind(this, &TFormOption::cmdOKClick);

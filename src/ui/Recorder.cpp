@@ -21,20 +21,14 @@ void TFormRecorder::ReadDescription() {
     SetKeyPreview(true);
 
     Label1 = new TLabel(this);
-    Label1->SetName("Label1");
-    Label1->SetCaption("Press a key to be used as the accelerator");
-    Label1->SetBounds(15, 16, 238, 13);
+    PlaceControl(Label1, this, "Label1", "Press a key to be used as the accelerator", {15, 16, 238, 13});
     Label1->SetAlignment(TAlignment::taCenter);
     Label1->SetFontBold(true);
     Label1->SetFontColor(RGB(255, 255, 255));
     Label1->SetWordWrap(true);
-    Label1->SetParent(this);
     cmdCancel = new TButton(this);
-    cmdCancel->SetName("cmdCancel");
-    cmdCancel->SetCaption("Cancel");
-    cmdCancel->SetBounds(100, 46, 75, 25);
     cmdCancel->SetTabStop(false);
-    cmdCancel->SetParent(this);
+    PlaceControl(cmdCancel, this, "cmdCancel", "Cancel", {100, 46, 75, 25});
 
     OnActivate = Bind(this, &TFormRecorder::FormActivate);
     OnKeyDown = Bind(this, &TFormRecorder::FormKeyDown);
