@@ -1,0 +1,529 @@
+// The real Tarvo.exe against the bare baseline program, both started and watched from outside
+// in the same Wine session, their measurements interleaved so that noise from the machine
+// hits both: start with 10, 100 and 800 stored bindings, a shortcut press until the launched
+// program runs, one save of 800 bindings, 60 idle seconds, file size and memory.
+//   bench_program.exe [figures file] [table file]
+// TARVO_BENCH_IDLE_SECONDS shortens the idle measurement (60 by default).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "LaunchSignal.h"
+#include "Outside.h"
+#include "app/Keys.h"
+#include "app/Text.h"
+#include "ui/BindingOrder.h"
+
+using namespace bench;
+
+namespace {
+
+constexpr int kStartRounds = 7;     // starts of each program for each count of bindings
+constexpr int kSaveRounds = 7;      // saves of each program
+constexpr int kPressBlocks = 4;     // starts of each program for the presses
+constexpr int kPressesPerBlock = 5;
+constexpr DWORD kTimeoutMs = 30000;
+// Tarvo's main window and the window it creates last.
+const char* const kMainCaption = "Tarvo2000 Version 1.2";
+const char* const kLastCaption = "Tarvo2000 Options";
+const char* const kBaselineClass = "TarvoBaselineWindow";
+constexpr UINT WM_TRAYNOTIFY = 0x0800;
+constexpr UINT WM_BASELINE_DISABLE_ALL = WM_APP + 1;
+
+struct TPaths {
+    std::string Tarvo, Baseline, Launched;
+};
+
+std::string Folder(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
+
+std::string FullPath(const std::string& path) {
+    std::string full(MAX_PATH, '\0');
+    DWORD n = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n >= full.size()) {
+        full.resize(n);
+        n = ::GetFullPathNameA(path.c_str(), n, full.data(), nullptr);
+    }
+    full.resize(n < full.size() ? n : 0);
+    return full;
+}
+
+TPaths Paths() {
+    std::string self(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, self.data(), static_cast<DWORD>(self.size()));
+        if (n < self.size()) {
+            self.resize(n);
+            break;
+        }
+        self.resize(self.size() * 2);
+    }
+    const std::string here = Folder(self);
+    TPaths p{FullPath(here + "..\\Tarvo.exe"), here + "bench_baseline.exe", here + "bench_launched.exe"};
+    if (const char* tarvo = std::getenv("TARVO_EXE_WIN")) p.Tarvo = tarvo;
+    return p;
+}
+
+// The shortcuts the bindings use, in the order they are taken: every key of the table with
+// each of the seven modifier sets, then keys alone. A key alone never is D or E, which the
+// benchmark types to choose from Tarvo's tray menu, and letters and digits come last.
+std::vector<TBinding> AllBindings(const std::string& action) {
+    std::vector<TBinding> all;
+    for (int m = 1; m < 8; ++m)
+        for (int k = 1; k < KeyCount; ++k)
+            if (auto b = MakeBinding(action, KeyCodes[static_cast<size_t>(k)], m & 1, m & 2, m & 4, true))
+                all.push_back(*b);
+    std::vector<TBinding> alone, alnum;
+    for (int k = 1; k < KeyCount; ++k) {
+        const int code = KeyCodes[static_cast<size_t>(k)];
+        if (code == 'D' || code == 'E') continue;
+        if (auto b = MakeBinding(action, code, false, false, false, true))
+            (((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')) ? alnum : alone).push_back(*b);
+    }
+    all.insert(all.end(), alone.begin(), alone.end());
+    all.insert(all.end(), alnum.begin(), alnum.end());
+    return all;
+}
+
+// The stored bindings as the registry lists them (the order both programs load them in).
+std::vector<TBinding> StoredOrder(const std::string& key, const std::vector<TBinding>& bindings) {
+    std::map<std::string, TBinding> byName;
+    for (const TBinding& b : bindings) byName[UpperAscii(b.SubkeyName())] = b;
+    std::vector<TBinding> ordered;
+    for (const std::string& name : SubKeys(key)) {
+        auto it = byName.find(UpperAscii(name));
+        if (it != byName.end()) ordered.push_back(it->second);
+    }
+    return ordered;
+}
+
+bool Taken(const TBinding& b) { return ShortcutTaken(static_cast<UINT>(b.VirtualKey()), b.Ctrl(), b.Alt(), b.Shift()); }
+
+int CountTaken(const std::vector<TBinding>& bindings) {
+    int n = 0;
+    for (const TBinding& b : bindings) n += Taken(b);
+    return n;
+}
+
+enum class TKind { Tarvo, Baseline };
+const char* NameOf(TKind kind) { return kind == TKind::Tarvo ? "Tarvo" : "baseline"; }
+
+struct TRunning {
+    TProcess Process;
+    HWND Window = nullptr;  // Tarvo's main window, or the baseline's one window
+    DWORD Pid() const { return Process.Pid(); }
+};
+
+// Starts one program and waits until every stored binding is listed (Tarvo) and registered
+// and the window's thread answers; Tarvo must also have created its last window. The last
+// binding loaded is the last registered, so its shortcut is probed while waiting, and only
+// after the list holds every row (Tarvo) or the window answers (baseline): a probe never
+// holds a shortcut at the moment the program asks for it. Milliseconds from process creation.
+double StartReady(TRunning& run, TKind kind, const TPaths& paths, const std::vector<TBinding>& loaded,
+                  const std::string& arguments = "") {
+    const TBinding& last = loaded.back();
+    const WPARAM rows = loaded.size() + 1;  // and the blank row
+    const double start = Now();
+    run.Process.Start(kind == TKind::Tarvo ? paths.Tarvo : paths.Baseline, arguments);
+    HWND list = nullptr;
+    for (;;) {
+        if (Now() - start > kTimeoutMs || !run.Process.Running())
+            throw std::runtime_error(std::string(NameOf(kind)) + " did not get ready");
+        if (kind == TKind::Tarvo) {
+            if (!run.Window) run.Window = FindProcessWindow(run.Pid(), nullptr, kMainCaption);
+            if (run.Window && !list) list = ::FindWindowExA(run.Window, nullptr, "SysListView32", nullptr);
+            DWORD_PTR count = 0;
+            if (list && FindProcessWindow(run.Pid(), nullptr, kLastCaption) &&
+                ::SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, kTimeoutMs, &count) &&
+                count == rows && Taken(last) && Answers(run.Window))
+                return Now() - start;
+        } else {
+            if (!run.Window) run.Window = FindProcessWindow(run.Pid(), kBaselineClass, nullptr);
+            if (run.Window && Answers(run.Window) && Taken(last)) return Now() - start;
+        }
+        ::Sleep(1);
+    }
+}
+
+struct TSamples {
+    std::vector<double> Tarvo, Baseline;
+    std::vector<double>& Of(TKind kind) { return kind == TKind::Tarvo ? Tarvo : Baseline; }
+};
+
+std::string List(const std::vector<double>& v, const char* format = "%.1f") {
+    std::string text;
+    char number[64];
+    for (double x : v) {
+        std::snprintf(number, sizeof number, format, x);
+        text += (text.empty() ? "" : " ") + std::string(number);
+    }
+    return text;
+}
+
+std::ostringstream Figures;  // the raw figures
+std::ostringstream Problems;
+
+void Note(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Note(const char* format, ...) {
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    Figures << line << "\n";
+    std::fputs(line, stderr);
+    std::fputs("\n", stderr);
+}
+
+// The two programs of a round in turn, the first one changing every round.
+std::vector<TKind> Turns(int round) {
+    return round % 2 ? std::vector<TKind>{TKind::Baseline, TKind::Tarvo} : std::vector<TKind>{TKind::Tarvo, TKind::Baseline};
+}
+
+// Lets the previous program's exit and the window system's clean-up pass first.
+void Settle(DWORD ms = 150) { ::Sleep(ms); }
+
+
+// --- Start ---------------------------------------------------------------------------------
+
+struct TMemorySamples {
+    TSamples Private, Linux;  // PrivateUsage; under Wine, the Linux process's private memory
+};
+
+TSamples MeasureStarts(const TPaths& paths, const std::vector<TBinding>& all, int count, TMemorySamples* memory) {
+    const std::string key = HotKeysKey();
+    DeleteTree("Software\\Morvane");
+    const std::vector<TBinding> bindings(all.begin(), all.begin() + count);
+    WriteBindings(key, bindings);
+    const std::vector<TBinding> loaded = StoredOrder(key, bindings);
+    TSamples ms;
+    for (int round = 0; round < kStartRounds; ++round)
+        for (TKind kind : Turns(round)) {
+            Settle();
+            TRunning run;
+            ms.Of(kind).push_back(StartReady(run, kind, paths, loaded));
+            const int taken = CountTaken(loaded);
+            if (taken != count)
+                Problems << NameOf(kind) << " with " << count << " bindings: " << taken << " registered\n";
+            if (memory) {
+                Settle(300);
+                memory->Private.Of(kind).push_back(static_cast<double>(Memory(run.Process.Handle()).PrivateUsage) / 1024);
+                const auto linux = LinuxProcess(kind == TKind::Tarvo ? "tarvo.exe" : "bench_baseline.exe");
+                if (const auto bytes = linux ? LinuxPrivateBytes(*linux) : std::nullopt)
+                    memory->Linux.Of(kind).push_back(static_cast<double>(*bytes) / 1024);
+            }
+            run.Process.Quit();
+        }
+    Note("start, %d bindings (ms): Tarvo %s; baseline %s", count, List(ms.Tarvo).c_str(), List(ms.Baseline).c_str());
+    return ms;
+}
+
+// --- Press ---------------------------------------------------------------------------------
+
+// From the SendInput of a registered shortcut until the launched helper runs (its own clock
+// reading at its start), for presses of Ctrl+Shift+F7.
+TSamples MeasurePresses(const TPaths& paths, const std::vector<TBinding>& all) {
+    const std::string key = HotKeysKey();
+    DeleteTree("Software\\Morvane");
+    WriteBindings(key, all);
+    const std::vector<TBinding> loaded = StoredOrder(key, all);
+    HANDLE mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(TLaunchedBlock),
+                                          kLaunchedBlock);
+    HANDLE event = ::CreateEventA(nullptr, FALSE, FALSE, kLaunchedEvent);
+    auto* shared = static_cast<TLaunchedBlock*>(::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(TLaunchedBlock)));
+    if (!mapping || !event || !shared) throw std::runtime_error("cannot share with the launched helper");
+    TSamples ms;
+    int missed = 0;
+    for (int block = 0; block < kPressBlocks; ++block)
+        for (TKind kind : Turns(block)) {
+            Settle();
+            TRunning run;
+            StartReady(run, kind, paths, loaded);
+            Settle(300);
+            for (int press = 0; press < kPressesPerBlock; ++press) {
+                ::ResetEvent(event);
+                const double sent = Now();
+                PressShortcut(VK_F7, true, false, true);
+                if (::WaitForSingleObject(event, 10000) != WAIT_OBJECT_0) {
+                    ++missed;
+                    continue;
+                }
+                ms.Of(kind).push_back(CounterToMs(shared->StartedAt) - sent);
+                Settle(250);  // the helper exits
+            }
+            run.Process.Quit();
+        }
+    if (missed) Problems << missed << " presses launched nothing within 10 s\n";
+    Note("press until the launched program runs (ms): Tarvo %s; baseline %s", List(ms.Tarvo).c_str(),
+         List(ms.Baseline).c_str());
+    ::UnmapViewOfFile(shared);
+    ::CloseHandle(event);
+    ::CloseHandle(mapping);
+    return ms;
+}
+
+// --- Save ----------------------------------------------------------------------------------
+
+// Waits until every binding's "Enabled" reads 0, reading them in the order the program writes
+// them (any order is right, that one is quick); the time when the last one was seen.
+double WaitAllDisabled(const std::string& key, const std::vector<TBinding>& writeOrder, double since) {
+    std::vector<HKEY> keys;
+    for (const TBinding& b : writeOrder) {
+        HKEY k = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, (key + "\\" + b.SubkeyName()).c_str(), 0, KEY_QUERY_VALUE, &k))
+            throw std::runtime_error("cannot open " + b.SubkeyName());
+        keys.push_back(k);
+    }
+    auto disabled = [](HKEY k) {
+        DWORD value = 1, size = sizeof value;
+        return ::RegQueryValueExA(k, "Enabled", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+                   ERROR_SUCCESS &&
+               value == 0;
+    };
+    size_t next = 0;
+    double done = -1;
+    while (Now() - since < kTimeoutMs) {
+        while (next < keys.size() && disabled(keys[next])) ++next;
+        if (next == keys.size()) {
+            done = Now();
+            break;
+        }
+        ::Sleep(1);
+    }
+    for (HKEY k : keys) ::RegCloseKey(k);
+    if (done < 0) throw std::runtime_error("the save did not finish");
+    return done;
+}
+
+TSamples MeasureSaves(const TPaths& paths, const std::vector<TBinding>& all) {
+    const std::string key = HotKeysKey();
+    TSamples ms;
+    for (int round = 0; round < kSaveRounds; ++round)
+        for (TKind kind : Turns(round)) {
+            DeleteTree("Software\\Morvane");
+            WriteBindings(key, all);
+            const std::vector<TBinding> loaded = StoredOrder(key, all);
+            // Tarvo saves in the order of its rows, sorted by shortcut; the baseline in load order.
+            std::vector<TBinding> writeOrder = loaded;
+            if (kind == TKind::Tarvo) {
+                std::vector<std::string> texts;
+                for (const TBinding& b : loaded) texts.push_back(b.ShortcutText());
+                const std::vector<int> from = SortedOrder(texts);
+                for (size_t i = 0; i < from.size(); ++i) writeOrder[i] = loaded[static_cast<size_t>(from[i])];
+            }
+            Settle();
+            TRunning run;
+            StartReady(run, kind, paths, loaded);
+            Settle(300);
+            double chosen = 0;
+            if (kind == TKind::Tarvo) {
+                // Disable All from the tray menu: a right click on the icon, then its mnemonic.
+                for (HWND h : ProcessWindows(run.Pid(), "TarvoUtilWindow"))
+                    ::PostMessageA(h, WM_TRAYNOTIFY, 1, WM_RBUTTONDOWN);
+                const double opening = Now();
+                while (!OpenMenu(run.Pid())) {
+                    if (Now() - opening > kTimeoutMs) throw std::runtime_error("the tray menu did not open");
+                    ::Sleep(5);
+                }
+                Settle(100);
+                chosen = Now();
+                PressShortcut('D');
+            } else {
+                chosen = Now();
+                ::PostMessageA(run.Window, WM_BASELINE_DISABLE_ALL, 0, 0);
+            }
+            ms.Of(kind).push_back(WaitAllDisabled(key, writeOrder, chosen) - chosen);
+            const int taken = CountTaken(loaded);
+            if (taken != 0) Problems << NameOf(kind) << " still holds " << taken << " shortcuts after Disable All\n";
+            run.Process.Quit();
+        }
+    Note("save of 800, Disable All until the registry holds all disabled (ms): Tarvo %s; baseline %s",
+         List(ms.Tarvo).c_str(), List(ms.Baseline).c_str());
+    return ms;
+}
+
+// --- Idle ----------------------------------------------------------------------------------
+
+struct TIdle {
+    int Seconds = 0;
+    double CpuMs[2] = {-1, -1};
+    std::optional<TSwitches> Switches[2];
+};
+
+// Both programs at once, each with its own half of the bindings (the baseline reads its own
+// key), started and then left alone: what their threads do while nobody uses them.
+TIdle MeasureIdle(const TPaths& paths, const std::vector<TBinding>& all) {
+    TIdle idle;
+    idle.Seconds = 60;
+    if (const char* s = std::getenv("TARVO_BENCH_IDLE_SECONDS")) idle.Seconds = std::max(1, std::atoi(s));
+    const std::string tarvoKey = HotKeysKey(), baselineKey = "Software\\Morvane\\Baseline\\HotKeys";
+    DeleteTree("Software\\Morvane");
+    const size_t half = all.size() / 2;
+    const std::vector<TBinding> mine(all.begin(), all.begin() + static_cast<long>(half)),
+        theirs(all.begin() + static_cast<long>(half), all.end());
+    WriteBindings(tarvoKey, mine);
+    WriteBindings(baselineKey, theirs);
+    Settle();
+    TRunning runs[2];
+    StartReady(runs[0], TKind::Tarvo, paths, StoredOrder(tarvoKey, mine));
+    StartReady(runs[1], TKind::Baseline, paths, StoredOrder(baselineKey, theirs), baselineKey);
+    Settle(2000);  // start-up's own after-effects: the tray icon appearing, repaints
+    std::optional<int> linux[2] = {LinuxProcess("tarvo.exe"), LinuxProcess("bench_baseline.exe")};
+    double cpu[2];
+    std::optional<TSwitches> before[2];
+    for (int i = 0; i < 2; ++i) {
+        cpu[i] = CpuMs(runs[i].Process.Handle());
+        if (linux[i]) before[i] = ContextSwitches(*linux[i]);
+        // The counts since the process began show that the counters are alive.
+        if (before[i])
+            Note("before idling, %s: CPU %.1f ms and %lld context switches since its start", i ? "baseline" : "Tarvo",
+                 cpu[i], static_cast<long long>(before[i]->Voluntary + before[i]->Involuntary));
+    }
+    ::Sleep(static_cast<DWORD>(idle.Seconds) * 1000);
+    for (int i = 0; i < 2; ++i) {
+        idle.CpuMs[i] = CpuMs(runs[i].Process.Handle()) - cpu[i];
+        const std::optional<TSwitches> after = linux[i] ? ContextSwitches(*linux[i]) : std::nullopt;
+        if (before[i] && after)
+            idle.Switches[i] = TSwitches{after->Voluntary - before[i]->Voluntary,
+                                         after->Involuntary - before[i]->Involuntary, after->Threads};
+        if (!runs[i].Process.Running()) Problems << NameOf(i ? TKind::Baseline : TKind::Tarvo) << " ended while idle\n";
+        runs[i].Process.Quit();
+    }
+    for (int i = 0; i < 2; ++i) {
+        const char* name = i ? "baseline" : "Tarvo";
+        if (idle.Switches[i])
+            Note("idle %d s, %s: CPU %.1f ms; Linux process %d, %d threads: %lld voluntary and %lld involuntary context switches",
+                 idle.Seconds, name, idle.CpuMs[i], *linux[i], idle.Switches[i]->Threads,
+                 static_cast<long long>(idle.Switches[i]->Voluntary), static_cast<long long>(idle.Switches[i]->Involuntary));
+        else
+            Note("idle %d s, %s: CPU %.1f ms; context switches not available (not under Wine?)", idle.Seconds, name,
+                 idle.CpuMs[i]);
+    }
+    return idle;
+}
+
+// --- The report ----------------------------------------------------------------------------
+
+std::ostringstream Table;
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// One row: what, Tarvo, baseline, ratio, target, met. A target of 0 or less means none.
+void Row(const std::string& what, const std::string& tarvo, const std::string& baseline, double ratio,
+         const std::string& target, std::optional<bool> met) {
+    Table << "| " << what << " | " << tarvo << " | " << baseline << " | "
+          << (ratio >= 0 ? Format("%.2f", ratio) : std::string("–")) << " | " << target << " | "
+          << (met ? (*met ? "yes" : "**no**") : "–") << " |\n";
+}
+
+void TimeRow(const std::string& what, const TSamples& s, double target) {
+    const double t = Median(s.Tarvo), b = Median(s.Baseline), ratio = t / b;
+    Row(what, Format("%.1f ms", t), Format("%.1f ms", b), ratio,
+        target > 0 ? "≤ " + Format("%.1f", target) + " × baseline" : "–",
+        target > 0 ? std::optional<bool>(ratio <= target) : std::nullopt);
+}
+
+void Spread(const char* what, const TSamples& s) {
+    auto spread = [](const std::vector<double>& v) {
+        const double m = Median(v);
+        return Format("%.1f", Min(v)) + "–" + Format("%.1f", Max(v)) + " (" + Format("%+.0f", 100 * (Min(v) - m) / m) +
+               "%/" + Format("%+.0f", 100 * (Max(v) - m) / m) + "% of the median)";
+    };
+    Note("  %s spread: Tarvo %s; baseline %s", what, spread(s.Tarvo).c_str(), spread(s.Baseline).c_str());
+}
+
+void WriteFile(const char* path, const std::string& text) {
+    if (FILE* f = std::fopen(path, "w")) {
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const TPaths paths = Paths();
+        if (paths.Launched.find(' ') != std::string::npos)
+            throw std::runtime_error("the helper's path must not hold spaces: " + paths.Launched);
+        const std::vector<TBinding> all = AllBindings(paths.Launched);
+        if (all.size() < 800) throw std::runtime_error("fewer than 800 shortcuts to bind");
+        const std::vector<TBinding> bindings(all.begin(), all.begin() + 800);
+        Note("Tarvo: %s", paths.Tarvo.c_str());
+        Note("baseline: %s", paths.Baseline.c_str());
+
+        TMemorySamples memory;
+        std::map<int, TSamples> starts;
+        for (int count : {10, 100, 800})
+            starts[count] = MeasureStarts(paths, bindings, count, count == 800 ? &memory : nullptr);
+        const TSamples presses = MeasurePresses(paths, bindings);
+        const TSamples saves = MeasureSaves(paths, bindings);
+        const TIdle idle = MeasureIdle(paths, bindings);
+        DeleteTree("Software\\Morvane");
+
+        for (int count : {10, 100, 800}) Spread(("start " + std::to_string(count)).c_str(), starts[count]);
+        Spread("press", presses);
+        Spread("save", saves);
+        Note("private memory after start with 800 (KiB, PrivateUsage): Tarvo %s; baseline %s",
+             List(memory.Private.Tarvo, "%.0f").c_str(), List(memory.Private.Baseline, "%.0f").c_str());
+        Note("private memory after start with 800 (KiB, Linux Private_Clean + Private_Dirty): Tarvo %s; baseline %s",
+             List(memory.Linux.Tarvo, "%.0f").c_str(), List(memory.Linux.Baseline, "%.0f").c_str());
+
+        Table << "| What | Tarvo | Baseline | Ratio | Target | Met? |\n|---|---:|---:|---:|---|---|\n";
+        TimeRow("Start, 10 stored bindings", starts[10], 0);
+        TimeRow("Start, 100 stored bindings", starts[100], 0);
+        TimeRow("Start, 800 stored bindings", starts[800], 1.0);
+        TimeRow("Press until the launched program runs", presses, 1.0);
+        TimeRow("Save of 800 bindings (Disable All)", saves, 1.0);
+        const double cpuRatio = idle.CpuMs[1] > 0 ? idle.CpuMs[0] / idle.CpuMs[1] : -1;
+        Row("Idle " + std::to_string(idle.Seconds) + " s: CPU time", Format("%.1f ms", idle.CpuMs[0]),
+            Format("%.1f ms", idle.CpuMs[1]), cpuRatio, "–", std::nullopt);
+        if (idle.Switches[0] && idle.Switches[1]) {
+            const std::int64_t t = idle.Switches[0]->Voluntary + idle.Switches[0]->Involuntary;
+            const std::int64_t b = idle.Switches[1]->Voluntary + idle.Switches[1]->Involuntary;
+            Row("Idle " + std::to_string(idle.Seconds) + " s: wake-ups (context switches)", std::to_string(t),
+                std::to_string(b), b > 0 ? static_cast<double>(t) / static_cast<double>(b) : -1, "0", t == 0);
+        }
+        const std::int64_t tarvoSize = FileSize(paths.Tarvo), baselineSize = FileSize(paths.Baseline);
+        Row("Program file size", Format("%.0f KiB", static_cast<double>(tarvoSize) / 1024),
+            Format("%.0f KiB", static_cast<double>(baselineSize) / 1024),
+            static_cast<double>(tarvoSize) / static_cast<double>(baselineSize), "≤ 1.5 MiB",
+            tarvoSize <= 1536 * 1024);
+        const double tp = Median(memory.Private.Tarvo), bp = Median(memory.Private.Baseline);
+        // Wine leaves PrivateUsage at 0; the Linux figure below stands in for it there.
+        if (tp > 0 || bp > 0)
+            Row("Private memory after start with 800 (PrivateUsage)", Format("%.0f KiB", tp), Format("%.0f KiB", bp),
+                bp > 0 ? tp / bp : -1, "–", std::nullopt);
+        else
+            Row("Private memory after start with 800 (PrivateUsage)", "0 (not filled in)", "0 (not filled in)", -1,
+                "–", std::nullopt);
+        if (!memory.Linux.Tarvo.empty() && !memory.Linux.Baseline.empty()) {
+            const double tl = Median(memory.Linux.Tarvo), bl = Median(memory.Linux.Baseline);
+            Row("Private memory after start with 800 (Linux process)", Format("%.0f KiB", tl), Format("%.0f KiB", bl),
+                tl / bl, "–", std::nullopt);
+        }
+        const std::string problems = Problems.str();
+        if (!problems.empty()) Note("problems:\n%s", problems.c_str());
+        std::fputs(Table.str().c_str(), stdout);
+        if (argc > 1) WriteFile(argv[1], Figures.str());
+        if (argc > 2) WriteFile(argv[2], Table.str());
+        return problems.empty() ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_program: %s\n", e.what());
+        DeleteTree("Software\\Morvane");
+        return 1;
+    }
+}
