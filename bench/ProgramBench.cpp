@@ -28,8 +28,8 @@ using namespace bench;
 
 namespace {
 
-constexpr int kStartRounds = 7;     // starts of each program for each count of bindings
-constexpr int kSaveRounds = 7;      // saves of each program
+int StartRounds = 7;  // starts of each program for each count of bindings
+int SaveRounds = 7;   // saves of each program
 constexpr int kPressBlocks = 4;     // starts of each program for the presses
 constexpr int kPressesPerBlock = 5;
 constexpr DWORD kTimeoutMs = 30000;
@@ -206,7 +206,7 @@ TSamples MeasureStarts(const TPaths& paths, const std::vector<TBinding>& all, in
     WriteBindings(key, bindings);
     const std::vector<TBinding> loaded = StoredOrder(key, bindings);
     TSamples ms;
-    for (int round = 0; round < kStartRounds; ++round)
+    for (int round = 0; round < StartRounds; ++round)
         for (TKind kind : Turns(round)) {
             Settle();
             TRunning run;
@@ -307,7 +307,7 @@ double WaitAllDisabled(const std::string& key, const std::vector<TBinding>& writ
 TSamples MeasureSaves(const TPaths& paths, const std::vector<TBinding>& all) {
     const std::string key = HotKeysKey();
     TSamples ms;
-    for (int round = 0; round < kSaveRounds; ++round)
+    for (int round = 0; round < SaveRounds; ++round)
         for (TKind kind : Turns(round)) {
             DeleteTree("Software\\Morvane");
             WriteBindings(key, all);
@@ -442,7 +442,8 @@ void Spread(const char* what, const TSamples& s) {
         return Format("%.1f", Min(v)) + "–" + Format("%.1f", Max(v)) + " (" + Format("%+.0f", 100 * (Min(v) - m) / m) +
                "%/" + Format("%+.0f", 100 * (Max(v) - m) / m) + "% of the median)";
     };
-    Note("  %s spread: Tarvo %s; baseline %s", what, spread(s.Tarvo).c_str(), spread(s.Baseline).c_str());
+    Note("  %s: medians Tarvo %.1f, baseline %.1f, ratio %.2f; spread: Tarvo %s; baseline %s", what, Median(s.Tarvo),
+         Median(s.Baseline), Median(s.Tarvo) / Median(s.Baseline), spread(s.Tarvo).c_str(), spread(s.Baseline).c_str());
 }
 
 void WriteFile(const char* path, const std::string& text) {
@@ -465,12 +466,29 @@ int main(int argc, char** argv) {
         Note("Tarvo: %s", paths.Tarvo.c_str());
         Note("baseline: %s", paths.Baseline.c_str());
 
+        // For a closer look at one measurement: TARVO_BENCH_PARTS=start800,save picks parts,
+        // TARVO_BENCH_ROUNDS sets the rounds of the starts and the saves.
+        const std::string parts = std::getenv("TARVO_BENCH_PARTS") ? std::getenv("TARVO_BENCH_PARTS") : "";
+        auto wanted = [&](const std::string& part) {
+            return parts.empty() || ("," + parts + ",").find("," + part + ",") != std::string::npos;
+        };
+        if (const char* rounds = std::getenv("TARVO_BENCH_ROUNDS")) StartRounds = SaveRounds = std::max(1, std::atoi(rounds));
+
         TMemorySamples memory;
         std::map<int, TSamples> starts;
         for (int count : {10, 100, 800})
-            starts[count] = MeasureStarts(paths, bindings, count, count == 800 ? &memory : nullptr);
-        const TSamples presses = MeasurePresses(paths, bindings);
-        const TSamples saves = MeasureSaves(paths, bindings);
+            if (wanted("start" + std::to_string(count)))
+                starts[count] = MeasureStarts(paths, bindings, count, count == 800 ? &memory : nullptr);
+        const TSamples presses = wanted("press") ? MeasurePresses(paths, bindings) : TSamples{};
+        const TSamples saves = wanted("save") ? MeasureSaves(paths, bindings) : TSamples{};
+        if (!parts.empty()) {
+            for (auto& [count, s] : starts) Spread(("start " + std::to_string(count)).c_str(), s);
+            if (!presses.Tarvo.empty()) Spread("press", presses);
+            if (!saves.Tarvo.empty()) Spread("save", saves);
+            if (wanted("idle")) MeasureIdle(paths, bindings);
+            DeleteTree("Software\\Morvane");
+            return 0;
+        }
         const TIdle idle = MeasureIdle(paths, bindings);
         DeleteTree("Software\\Morvane");
 
