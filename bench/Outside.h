@@ -82,6 +82,8 @@ struct TSwitches {
     int Threads = 0;
 };
 std::optional<TSwitches> ContextSwitches(int linuxPid);
+// CPU time of the whole Linux process (utime + stime of /proc/<pid>/stat), in milliseconds.
+std::optional<double> LinuxCpuMs(int linuxPid);
 // Memory the process alone holds (Private_Clean + Private_Dirty of smaps_rollup), bytes.
 std::optional<std::int64_t> LinuxPrivateBytes(int linuxPid);
 

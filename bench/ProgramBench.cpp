@@ -28,10 +28,9 @@ using namespace bench;
 
 namespace {
 
-int StartRounds = 7;  // starts of each program for each count of bindings
-int SaveRounds = 7;   // saves of each program
-constexpr int kPressBlocks = 4;     // starts of each program for the presses
-constexpr int kPressesPerBlock = 5;
+int StartRounds = 11;  // starts of each program for each count of bindings
+int SaveRounds = 9;   // saves of each program
+constexpr int kPresses = 20;  // presses of each program
 constexpr DWORD kTimeoutMs = 30000;
 // Tarvo's main window and the window it creates last.
 const char* const kMainCaption = "Tarvo2000 Version 1.2";
@@ -174,14 +173,16 @@ std::ostringstream Problems;
 
 void Note(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Note(const char* format, ...) {
-    char line[1024];
-    va_list args;
+    va_list args, again;
     va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
+    va_copy(again, args);
+    std::string line(static_cast<size_t>(std::max(0, std::vsnprintf(nullptr, 0, format, args))) + 1, '\0');
     va_end(args);
+    std::vsnprintf(line.data(), line.size(), format, again);
+    va_end(again);
+    line.pop_back();
     Figures << line << "\n";
-    std::fputs(line, stderr);
-    std::fputs("\n", stderr);
+    std::fputs((line + "\n").c_str(), stderr);
 }
 
 // The two programs of a round in turn, the first one changing every round.
@@ -227,41 +228,66 @@ TSamples MeasureStarts(const TPaths& paths, const std::vector<TBinding>& all, in
     return ms;
 }
 
+// --- Both at once ---------------------------------------------------------------------------
+
+// The key the baseline reads when both programs run at once.
+const char* const kBaselineKey = "Software\\Morvane\\Baseline\\HotKeys";
+
+// Every other binding for each program, so that neither one's shortcuts are refused while both
+// run: neighbouring keys with the same modifiers go to different programs.
+struct TBothRunning {
+    std::vector<TBinding> Bindings[2];  // Tarvo's, the baseline's
+    TRunning Runs[2];
+};
+
+void StartBoth(TBothRunning& both, const TPaths& paths, const std::vector<TBinding>& all) {
+    DeleteTree("Software\\Morvane");
+    for (size_t i = 0; i < all.size(); ++i) both.Bindings[i % 2].push_back(all[i]);
+    const std::string keys[2] = {HotKeysKey(), kBaselineKey};
+    for (int i = 0; i < 2; ++i) WriteBindings(keys[i], both.Bindings[i]);
+    Settle();
+    StartReady(both.Runs[0], TKind::Tarvo, paths, StoredOrder(keys[0], both.Bindings[0]));
+    StartReady(both.Runs[1], TKind::Baseline, paths, StoredOrder(keys[1], both.Bindings[1]), kBaselineKey);
+}
+
 // --- Press ---------------------------------------------------------------------------------
 
 // From the SendInput of a registered shortcut until the launched helper runs (its own clock
-// reading at its start), for presses of Ctrl+Shift+F7.
+// reading at its start). Both programs run at once, each with half of the 800 bindings, and
+// take turns: Tarvo is pressed Ctrl+Shift+F7 or F8, the baseline the other one.
 TSamples MeasurePresses(const TPaths& paths, const std::vector<TBinding>& all) {
-    const std::string key = HotKeysKey();
-    DeleteTree("Software\\Morvane");
-    WriteBindings(key, all);
-    const std::vector<TBinding> loaded = StoredOrder(key, all);
     HANDLE mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(TLaunchedBlock),
                                           kLaunchedBlock);
     HANDLE event = ::CreateEventA(nullptr, FALSE, FALSE, kLaunchedEvent);
     auto* shared = static_cast<TLaunchedBlock*>(::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(TLaunchedBlock)));
     if (!mapping || !event || !shared) throw std::runtime_error("cannot share with the launched helper");
+    TBothRunning both;
+    StartBoth(both, paths, all);
+    const TBinding* pressed[2] = {nullptr, nullptr};
+    for (int i = 0; i < 2; ++i)
+        for (const TBinding& b : both.Bindings[i])
+            if (b.Ctrl() && b.Shift() && !b.Alt() && (b.VirtualKey() == VK_F7 || b.VirtualKey() == VK_F8)) pressed[i] = &b;
+    if (!pressed[0] || !pressed[1]) throw std::runtime_error("no shortcut to press");
+    Settle(500);
     TSamples ms;
     int missed = 0;
-    for (int block = 0; block < kPressBlocks; ++block)
-        for (TKind kind : Turns(block)) {
-            Settle();
-            TRunning run;
-            StartReady(run, kind, paths, loaded);
-            Settle(300);
-            for (int press = 0; press < kPressesPerBlock; ++press) {
-                ::ResetEvent(event);
-                const double sent = Now();
-                PressShortcut(VK_F7, true, false, true);
-                if (::WaitForSingleObject(event, 10000) != WAIT_OBJECT_0) {
-                    ++missed;
-                    continue;
-                }
-                ms.Of(kind).push_back(CounterToMs(shared->StartedAt) - sent);
-                Settle(250);  // the helper exits
+    for (int round = 0; round < kPresses; ++round)
+        for (TKind kind : Turns(round)) {
+            const TBinding& b = *pressed[kind == TKind::Tarvo ? 0 : 1];
+            ::ResetEvent(event);
+            const double sent = Now();
+            PressShortcut(static_cast<WORD>(b.VirtualKey()), true, false, true);
+            if (::WaitForSingleObject(event, 10000) != WAIT_OBJECT_0) {
+                ++missed;
+                continue;
             }
-            run.Process.Quit();
+            ms.Of(kind).push_back(CounterToMs(shared->StartedAt) - sent);
+            Settle(250);  // the helper exits
         }
+    for (TRunning& run : both.Runs) {
+        if (!run.Process.Running()) Problems << "a program ended while it was pressed\n";
+        run.Process.Quit();
+    }
     if (missed) Problems << missed << " presses launched nothing within 10 s\n";
     Note("press until the launched program runs (ms): Tarvo %s; baseline %s", List(ms.Tarvo).c_str(),
          List(ms.Baseline).c_str());
@@ -355,58 +381,58 @@ TSamples MeasureSaves(const TPaths& paths, const std::vector<TBinding>& all) {
 
 struct TIdle {
     int Seconds = 0;
-    double CpuMs[2] = {-1, -1};
+    double CpuMs[2] = {-1, -1};                  // GetProcessTimes
+    std::optional<double> LinuxCpuMs[2];         // the Linux process's own count
     std::optional<TSwitches> Switches[2];
 };
 
-// Both programs at once, each with its own half of the bindings (the baseline reads its own
-// key), started and then left alone: what their threads do while nobody uses them.
+// Both programs at once, each with its own half of the bindings, started and then left alone:
+// what their threads do while nobody uses them.
 TIdle MeasureIdle(const TPaths& paths, const std::vector<TBinding>& all) {
     TIdle idle;
     idle.Seconds = 60;
     if (const char* s = std::getenv("TARVO_BENCH_IDLE_SECONDS")) idle.Seconds = std::max(1, std::atoi(s));
-    const std::string tarvoKey = HotKeysKey(), baselineKey = "Software\\Morvane\\Baseline\\HotKeys";
-    DeleteTree("Software\\Morvane");
-    const size_t half = all.size() / 2;
-    const std::vector<TBinding> mine(all.begin(), all.begin() + static_cast<long>(half)),
-        theirs(all.begin() + static_cast<long>(half), all.end());
-    WriteBindings(tarvoKey, mine);
-    WriteBindings(baselineKey, theirs);
-    Settle();
-    TRunning runs[2];
-    StartReady(runs[0], TKind::Tarvo, paths, StoredOrder(tarvoKey, mine));
-    StartReady(runs[1], TKind::Baseline, paths, StoredOrder(baselineKey, theirs), baselineKey);
+    TBothRunning both;
+    StartBoth(both, paths, all);
     Settle(2000);  // start-up's own after-effects: the tray icon appearing, repaints
+    const char* names[2] = {"Tarvo", "baseline"};
     std::optional<int> linux[2] = {LinuxProcess("tarvo.exe"), LinuxProcess("bench_baseline.exe")};
     double cpu[2];
+    std::optional<double> linuxCpu[2];
     std::optional<TSwitches> before[2];
     for (int i = 0; i < 2; ++i) {
-        cpu[i] = CpuMs(runs[i].Process.Handle());
-        if (linux[i]) before[i] = ContextSwitches(*linux[i]);
+        cpu[i] = CpuMs(both.Runs[i].Process.Handle());
+        if (linux[i]) {
+            before[i] = ContextSwitches(*linux[i]);
+            linuxCpu[i] = LinuxCpuMs(*linux[i]);
+        }
         // The counts since the process began show that the counters are alive.
-        if (before[i])
-            Note("before idling, %s: CPU %.1f ms and %lld context switches since its start", i ? "baseline" : "Tarvo",
-                 cpu[i], static_cast<long long>(before[i]->Voluntary + before[i]->Involuntary));
+        if (before[i] && linuxCpu[i])
+            Note("before idling, %s: CPU %.1f ms (GetProcessTimes), %.0f ms (Linux) and %lld context switches since "
+                 "its start", names[i], cpu[i], *linuxCpu[i], static_cast<long long>(before[i]->Voluntary + before[i]->Involuntary));
     }
     ::Sleep(static_cast<DWORD>(idle.Seconds) * 1000);
     for (int i = 0; i < 2; ++i) {
-        idle.CpuMs[i] = CpuMs(runs[i].Process.Handle()) - cpu[i];
+        TRunning& run = both.Runs[i];
+        idle.CpuMs[i] = CpuMs(run.Process.Handle()) - cpu[i];
         const std::optional<TSwitches> after = linux[i] ? ContextSwitches(*linux[i]) : std::nullopt;
         if (before[i] && after)
             idle.Switches[i] = TSwitches{after->Voluntary - before[i]->Voluntary,
                                          after->Involuntary - before[i]->Involuntary, after->Threads};
-        if (!runs[i].Process.Running()) Problems << NameOf(i ? TKind::Baseline : TKind::Tarvo) << " ended while idle\n";
-        runs[i].Process.Quit();
+        const std::optional<double> cpuAfter = linux[i] ? LinuxCpuMs(*linux[i]) : std::nullopt;
+        if (linuxCpu[i] && cpuAfter) idle.LinuxCpuMs[i] = *cpuAfter - *linuxCpu[i];
+        if (!run.Process.Running()) Problems << names[i] << " ended while idle\n";
+        run.Process.Quit();
     }
     for (int i = 0; i < 2; ++i) {
-        const char* name = i ? "baseline" : "Tarvo";
-        if (idle.Switches[i])
-            Note("idle %d s, %s: CPU %.1f ms; Linux process %d, %d threads: %lld voluntary and %lld involuntary context switches",
-                 idle.Seconds, name, idle.CpuMs[i], *linux[i], idle.Switches[i]->Threads,
+        if (idle.Switches[i] && idle.LinuxCpuMs[i])
+            Note("idle %d s, %s: CPU %.1f ms (GetProcessTimes), %.0f ms (Linux); Linux process %d, %d threads: %lld "
+                 "voluntary and %lld involuntary context switches",
+                 idle.Seconds, names[i], idle.CpuMs[i], *idle.LinuxCpuMs[i], *linux[i], idle.Switches[i]->Threads,
                  static_cast<long long>(idle.Switches[i]->Voluntary), static_cast<long long>(idle.Switches[i]->Involuntary));
         else
-            Note("idle %d s, %s: CPU %.1f ms; context switches not available (not under Wine?)", idle.Seconds, name,
-                 idle.CpuMs[i]);
+            Note("idle %d s, %s: CPU %.1f ms (GetProcessTimes); the Linux process was not found (not under Wine?)",
+                 idle.Seconds, names[i], idle.CpuMs[i]);
     }
     return idle;
 }
@@ -442,8 +468,14 @@ void Spread(const char* what, const TSamples& s) {
         return Format("%.1f", Min(v)) + "–" + Format("%.1f", Max(v)) + " (" + Format("%+.0f", 100 * (Min(v) - m) / m) +
                "%/" + Format("%+.0f", 100 * (Max(v) - m) / m) + "% of the median)";
     };
-    Note("  %s: medians Tarvo %.1f, baseline %.1f, ratio %.2f; spread: Tarvo %s; baseline %s", what, Median(s.Tarvo),
-         Median(s.Baseline), Median(s.Tarvo) / Median(s.Baseline), spread(s.Tarvo).c_str(), spread(s.Baseline).c_str());
+    // Each sample beside the other program's of the same round: noise that lasts a round
+    // cancels out of their ratio.
+    std::vector<double> paired;
+    for (size_t i = 0; i < std::min(s.Tarvo.size(), s.Baseline.size()); ++i) paired.push_back(s.Tarvo[i] / s.Baseline[i]);
+    Note("  %s: medians Tarvo %.1f, baseline %.1f, ratio %.2f; minimums %.1f and %.1f, ratio %.2f; median of the "
+         "ratios round by round %.2f; spread: Tarvo %s; baseline %s",
+         what, Median(s.Tarvo), Median(s.Baseline), Median(s.Tarvo) / Median(s.Baseline), Min(s.Tarvo), Min(s.Baseline),
+         Min(s.Tarvo) / Min(s.Baseline), Median(paired), spread(s.Tarvo).c_str(), spread(s.Baseline).c_str());
 }
 
 void WriteFile(const char* path, const std::string& text) {
@@ -506,9 +538,12 @@ int main(int argc, char** argv) {
         TimeRow("Start, 800 stored bindings", starts[800], 1.0);
         TimeRow("Press until the launched program runs", presses, 1.0);
         TimeRow("Save of 800 bindings (Disable All)", saves, 1.0);
-        const double cpuRatio = idle.CpuMs[1] > 0 ? idle.CpuMs[0] / idle.CpuMs[1] : -1;
-        Row("Idle " + std::to_string(idle.Seconds) + " s: CPU time", Format("%.1f ms", idle.CpuMs[0]),
-            Format("%.1f ms", idle.CpuMs[1]), cpuRatio, "–", std::nullopt);
+        // Under Wine the Linux process's own count is the one to trust; GetProcessTimes of
+        // another process is not kept up to date there.
+        const bool linuxCpu = idle.LinuxCpuMs[0] && idle.LinuxCpuMs[1];
+        const double tc = linuxCpu ? *idle.LinuxCpuMs[0] : idle.CpuMs[0], bc = linuxCpu ? *idle.LinuxCpuMs[1] : idle.CpuMs[1];
+        Row("Idle " + std::to_string(idle.Seconds) + " s: CPU time" + (linuxCpu ? " (Linux process)" : ""),
+            Format("%.0f ms", tc), Format("%.0f ms", bc), bc > 0 ? tc / bc : -1, "0", tc == 0);
         if (idle.Switches[0] && idle.Switches[1]) {
             const std::int64_t t = idle.Switches[0]->Voluntary + idle.Switches[0]->Involuntary;
             const std::int64_t b = idle.Switches[1]->Voluntary + idle.Switches[1]->Involuntary;
