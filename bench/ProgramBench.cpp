@@ -20,6 +20,7 @@
 
 #include "LaunchSignal.h"
 #include "Outside.h"
+#include "Report.h"
 #include "app/Keys.h"
 #include "app/Text.h"
 #include "ui/BindingOrder.h"
@@ -113,8 +114,6 @@ int CountTaken(const std::vector<TBinding>& bindings) {
     return n;
 }
 
-enum class TKind { Tarvo, Baseline };
-const char* NameOf(TKind kind) { return kind == TKind::Tarvo ? "Tarvo" : "baseline"; }
 
 struct TRunning {
     TProcess Process;
@@ -153,38 +152,6 @@ double StartReady(TRunning& run, TKind kind, const TPaths& paths, const std::vec
     }
 }
 
-struct TSamples {
-    std::vector<double> Tarvo, Baseline;
-    std::vector<double>& Of(TKind kind) { return kind == TKind::Tarvo ? Tarvo : Baseline; }
-};
-
-std::string List(const std::vector<double>& v, const char* format = "%.1f") {
-    std::string text;
-    char number[64];
-    for (double x : v) {
-        std::snprintf(number, sizeof number, format, x);
-        text += (text.empty() ? "" : " ") + std::string(number);
-    }
-    return text;
-}
-
-std::ostringstream Figures;  // the raw figures
-std::ostringstream Problems;
-
-void Note(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Note(const char* format, ...) {
-    va_list args, again;
-    va_start(args, format);
-    va_copy(again, args);
-    std::string line(static_cast<size_t>(std::max(0, std::vsnprintf(nullptr, 0, format, args))) + 1, '\0');
-    va_end(args);
-    std::vsnprintf(line.data(), line.size(), format, again);
-    va_end(again);
-    line.pop_back();
-    Figures << line << "\n";
-    std::fputs((line + "\n").c_str(), stderr);
-}
-
 // The two programs of a round in turn, the first one changing every round.
 std::vector<TKind> Turns(int round) {
     return round % 2 ? std::vector<TKind>{TKind::Baseline, TKind::Tarvo} : std::vector<TKind>{TKind::Tarvo, TKind::Baseline};
@@ -192,7 +159,6 @@ std::vector<TKind> Turns(int round) {
 
 // Lets the previous program's exit and the window system's clean-up pass first.
 void Settle(DWORD ms = 150) { ::Sleep(ms); }
-
 
 // --- Start ---------------------------------------------------------------------------------
 
@@ -437,54 +403,6 @@ TIdle MeasureIdle(const TPaths& paths, const std::vector<TBinding>& all) {
     return idle;
 }
 
-// --- The report ----------------------------------------------------------------------------
-
-std::ostringstream Table;
-
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-// One row: what, Tarvo, baseline, ratio, target, met. A target of 0 or less means none.
-void Row(const std::string& what, const std::string& tarvo, const std::string& baseline, double ratio,
-         const std::string& target, std::optional<bool> met) {
-    Table << "| " << what << " | " << tarvo << " | " << baseline << " | "
-          << (ratio >= 0 ? Format("%.2f", ratio) : std::string("–")) << " | " << target << " | "
-          << (met ? (*met ? "yes" : "**no**") : "–") << " |\n";
-}
-
-void TimeRow(const std::string& what, const TSamples& s, double target) {
-    const double t = Median(s.Tarvo), b = Median(s.Baseline), ratio = t / b;
-    Row(what, Format("%.1f ms", t), Format("%.1f ms", b), ratio,
-        target > 0 ? "≤ " + Format("%.1f", target) + " × baseline" : "–",
-        target > 0 ? std::optional<bool>(ratio <= target) : std::nullopt);
-}
-
-void Spread(const char* what, const TSamples& s) {
-    auto spread = [](const std::vector<double>& v) {
-        const double m = Median(v);
-        return Format("%.1f", Min(v)) + "–" + Format("%.1f", Max(v)) + " (" + Format("%+.0f", 100 * (Min(v) - m) / m) +
-               "%/" + Format("%+.0f", 100 * (Max(v) - m) / m) + "% of the median)";
-    };
-    // Each sample beside the other program's of the same round: noise that lasts a round
-    // cancels out of their ratio.
-    std::vector<double> paired;
-    for (size_t i = 0; i < std::min(s.Tarvo.size(), s.Baseline.size()); ++i) paired.push_back(s.Tarvo[i] / s.Baseline[i]);
-    Note("  %s: medians Tarvo %.1f, baseline %.1f, ratio %.2f; minimums %.1f and %.1f, ratio %.2f; median of the "
-         "ratios round by round %.2f; spread: Tarvo %s; baseline %s",
-         what, Median(s.Tarvo), Median(s.Baseline), Median(s.Tarvo) / Median(s.Baseline), Min(s.Tarvo), Min(s.Baseline),
-         Min(s.Tarvo) / Min(s.Baseline), Median(paired), spread(s.Tarvo).c_str(), spread(s.Baseline).c_str());
-}
-
-void WriteFile(const char* path, const std::string& text) {
-    if (FILE* f = std::fopen(path, "w")) {
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -532,7 +450,7 @@ int main(int argc, char** argv) {
         Note("private memory after start with 800 (KiB, Linux Private_Clean + Private_Dirty): Tarvo %s; baseline %s",
              List(memory.Linux.Tarvo, "%.0f").c_str(), List(memory.Linux.Baseline, "%.0f").c_str());
 
-        Table << "| What | Tarvo | Baseline | Ratio | Target | Met? |\n|---|---:|---:|---:|---|---|\n";
+        Table << "| What | Tarvo | Baseline | Ratio | Ratio round by round | Target | Met? |\n|---|---:|---:|---:|---:|---|---|\n";
         TimeRow("Start, 10 stored bindings", starts[10], 0);
         TimeRow("Start, 100 stored bindings", starts[100], 0);
         TimeRow("Start, 800 stored bindings", starts[800], 1.0);
