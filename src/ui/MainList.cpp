@@ -234,9 +234,13 @@ void TFormMain::cmdDisableSelected1Click(TObject* Sender) {
 void TFormMain::cmdEnableAll1Click(TObject* Sender) {
     (void)Sender;
     std::vector<int> rows;
-    for (int i = 0; i < BindingCount(); ++i) {
-        EnableRow(i);
-        rows.push_back(i);
+    {
+        // The list is redrawn once for all rows, not row by row.
+        TListUpdate update(ListView1);
+        for (int i = 0; i < BindingCount(); ++i) {
+            EnableRow(i);
+            rows.push_back(i);
+        }
     }
     SaveBindings();
     ReportRefused(rows);
@@ -244,7 +248,10 @@ void TFormMain::cmdEnableAll1Click(TObject* Sender) {
 
 void TFormMain::cmdDisableAll1Click(TObject* Sender) {
     (void)Sender;
-    for (int i = 0; i < BindingCount(); ++i) DisableRow(i);
+    {
+        TListUpdate update(ListView1);
+        for (int i = 0; i < BindingCount(); ++i) DisableRow(i);
+    }
     SaveBindings();
 }
 

@@ -456,6 +456,43 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, BindingListRandomTest, ::testing::Values(7u, 1999u, 20260u));
 
+// Counts the row redraws a list control is asked for and remembers whether it may paint.
+struct TRedrawCount {
+    int RowRedraws = 0;
+    bool Painting = true;
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR self) {
+        auto* count = reinterpret_cast<TRedrawCount*>(self);
+        if (m == LVM_REDRAWITEMS) ++count->RowRedraws;
+        if (m == WM_SETREDRAW) count->Painting = w != FALSE;
+        return ::DefSubclassProc(h, m, w, l);
+    }
+};
+
+TEST_F(BindingListTest, AllFlagsRedrawTheListOnceNotRowByRow) {
+    std::vector<TRow> model{Demo()};
+    for (int k = 0; k < 40; ++k) {
+        model.push_back(Binding("C:\\Tools\\row" + std::to_string(k) + ".exe", "", static_cast<WORD>('0' + k % 10),
+                                k / 10 == 1, k / 10 == 2, k / 10 >= 2));
+        Add(model.back());
+    }
+    SortModel(model, 1);
+    form->Show();
+    app->ProcessMessages();
+    TRedrawCount count;
+    ASSERT_TRUE(::SetWindowSubclass(list->Handle(), TRedrawCount::Proc, 1, reinterpret_cast<DWORD_PTR>(&count)));
+    form->cmdDisableAll2->Click();
+    EXPECT_EQ(count.RowRedraws, 0);
+    EXPECT_TRUE(count.Painting);
+    for (TRow& b : model) b.Enabled = false;
+    ExpectListShows(model);
+    form->cmdEnableAll1->Click();
+    EXPECT_EQ(count.RowRedraws, 0);
+    EXPECT_TRUE(count.Painting);
+    for (TRow& b : model) b.Enabled = true;
+    ExpectListShows(model);
+    ::RemoveWindowSubclass(list->Handle(), TRedrawCount::Proc, 1);
+}
+
 TEST_F(BindingListTest, ARefusedShortcutIsMarkedUntilARegistrationSucceeds) {
     const TRow taken = Binding("C:\\Tools\\taken.exe", "-t", VK_F7, true, false, true);
     const TRow first = Binding("C:\\Tools\\first.exe", "", VK_F2, true);
