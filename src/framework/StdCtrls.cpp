@@ -394,8 +394,9 @@ void TEdit::ApplyFont() {
 }
 
 void TEdit::ApplyMargins() {
-    if (!FHandle || FMargins) return;
-    ::SendMessageA(FHandle, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+    if (!FHandle) return;
+    const WORD margin = FMargins ? EC_USEFONTINFO : 0;
+    ::SendMessageA(FHandle, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
 }
 
 void TEdit::MakeLink() {

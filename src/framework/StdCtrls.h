@@ -185,7 +185,8 @@ public:
     // The look of a link: read-only, no border, no margins, button-face background, blue
     // underlined text, a hand over it, and out of the tab order.
     void MakeLink();
-    // Space kept free left and right of the text; the system's, by the font, unless set.
+    // With margins the system keeps space left and right of the text, by the font; without,
+    // the text starts at the field's edge.
     bool Margins() const { return FMargins; }
     void SetMargins(bool value);
 
