@@ -5,7 +5,7 @@
 # the wineserver of our own prefix.
 
 # Bump when the template recipe changes so existing templates are rebuilt.
-WINE_ENV_RECIPE=1
+WINE_ENV_RECIPE=2
 
 export WINEARCH=win64
 export WINEDEBUG=-all
@@ -81,6 +81,28 @@ wine_env_start_x() {
     return 1
 }
 
+# Fonts as a Windows machine has them, in the Fonts folder of prefix $1.
+wine_env_install_fonts() {
+    local fonts=$1/drive_c/windows/Fonts f
+    mkdir -p "$fonts"
+    # Debian's Wine 8 does not find the fonts of its own fonts-wine package in
+    # /usr/share/wine/fonts: without Marlett every title bar button is drawn as the letter
+    # that stands for it there ("0 1 r"), and Tahoma and MS Sans Serif are Linux faces.
+    # The Fonts folder is where every Wine looks.
+    for f in /usr/share/wine/fonts/*; do
+        case ${f##*/} in
+        # Wine draws a bold MS Sans Serif as regular from these two; from the 96-DPI raster
+        # set (sserife.fon) it makes the bold that Windows makes, at every size.
+        ms_sans_serif.ttf | sseriff.fon) ;;
+        *) cp "$f" "$fonts/" ;;
+        esac
+    done
+    # The programs ask for Microsoft Sans Serif, which Windows has and Wine has not;
+    # MS Sans Serif is the same design.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v "Microsoft Sans Serif" /d "MS Sans Serif" /f >/dev/null 2>&1
+}
+
 # Build a ready prefix at $1 with its own short-lived wineserver.
 wine_env_make_prefix() {
     local WINEPREFIX=$1
@@ -91,6 +113,7 @@ wine_env_make_prefix() {
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 || return 1
     # A crash prints its backtrace instead of opening a dialog nobody closes.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || return 1
+    wine_env_install_fonts "$WINEPREFIX" || return 1
     # The desktop settings apply only after the server restarts.
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w || return 1

@@ -81,7 +81,7 @@ void TWinControl::SetFontStyle(TFontStyles value) {
     if (FFontStyle == value) return;
     FFontStyle = value;
     ApplyFont();
-    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
+    Invalidate();
 }
 
 void TWinControl::SetFontBold(bool value) {
@@ -91,7 +91,7 @@ void TWinControl::SetFontBold(bool value) {
 void TWinControl::SetFontColor(COLORREF value) {
     if (FFontColor == value) return;
     FFontColor = value;
-    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
+    Invalidate();
 }
 
 void TWinControl::SetColor(COLORREF value) {
@@ -291,6 +291,10 @@ void TWinControl::SetCaption(const std::string& value) {
 }
 
 void TWinControl::SetFocus() { ::SetFocus(Handle()); }
+
+void TWinControl::Invalidate() {
+    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
+}
 
 bool TWinControl::Focused() const { return FHandle && ::GetFocus() == FHandle; }
 

@@ -98,6 +98,8 @@ public:
 
     void SetFocus();
     bool Focused() const;
+    // Has the control drawn again, background and all.
+    virtual void Invalidate();
 
     const std::vector<TWinControl*>& Controls() const { return FControls; }
 

@@ -32,13 +32,42 @@ void TLabel::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     params.WinClassName = "STATIC";
     params.Style |= TextStyle();
+    // Neither the parent nor an overlapped neighbour leaves out the place of a transparent
+    // window when it draws, so what lies under the label is drawn before the label.
+    if (FTransparent) params.ExStyle |= WS_EX_TRANSPARENT;
 }
 
 void TLabel::UpdateStyle() {
     if (!FHandle) return;
     LONG_PTR style = ::GetWindowLongPtrA(FHandle, GWL_STYLE) & ~LONG_PTR{SS_TYPEMASK | SS_ELLIPSISMASK};
     ::SetWindowLongPtrA(FHandle, GWL_STYLE, style | TextStyle());
-    ::InvalidateRect(FHandle, nullptr, TRUE);
+    Invalidate();
+}
+
+void TLabel::Invalidate() {
+    // Drawing no background, the label loses its old letters only under the parent's.
+    if (FTransparent)
+        RedrawParentUnder();
+    else
+        TWinControl::Invalidate();
+}
+
+void TLabel::RedrawParentUnder() {
+    if (!FHandle) return;
+    HWND parent = ::GetParent(FHandle);
+    RECT r;
+    ::GetWindowRect(FHandle, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    ::RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+LRESULT TLabel::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SETTEXT) {
+        LRESULT result = TWinControl::ControlProc(hwnd, msg, wParam, lParam);
+        Invalidate();
+        return result;
+    }
+    return TWinControl::ControlProc(hwnd, msg, wParam, lParam);
 }
 
 void TLabel::SetAlignment(TAlignment value) {
@@ -56,13 +85,16 @@ void TLabel::SetWordWrap(bool value) {
 void TLabel::SetTransparent(bool value) {
     if (FTransparent == value) return;
     FTransparent = value;
-    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
+    if (!FHandle) return;
+    SetStyleBits(FHandle, GWL_EXSTYLE, WS_EX_TRANSPARENT, value);
+    RedrawParentUnder();
 }
 
 HBRUSH TLabel::CtlColor(UINT msg, HDC dc) {
-    HBRUSH brush = TWinControl::CtlColor(msg, dc);
-    if (brush && FTransparent) ::SetBkMode(dc, TRANSPARENT);
-    return brush;
+    if (!FTransparent) return TWinControl::CtlColor(msg, dc);
+    ::SetTextColor(dc, ColorToRGB(FontColor()));
+    ::SetBkMode(dc, TRANSPARENT);
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
 // ---- TCheckBox ----
@@ -349,9 +381,28 @@ void TEdit::SetBorderStyle(TBorderStyle value) {
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TEdit::SetMargins(bool value) {
+    if (FMargins == value) return;
+    FMargins = value;
+    ApplyMargins();
+    Invalidate();
+}
+
+void TEdit::ApplyFont() {
+    TWinControl::ApplyFont();
+    ApplyMargins();  // a new font brings the system's margins back
+}
+
+void TEdit::ApplyMargins() {
+    if (!FHandle) return;
+    const WORD margin = FMargins ? EC_USEFONTINFO : 0;
+    ::SendMessageA(FHandle, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+}
+
 void TEdit::MakeLink() {
     SetReadOnly(true);
     SetBorderStyle(TBorderStyle::bsNone);
+    SetMargins(false);
     SetColor(clBtnFace);
     SetFontColor(clBlue);
     SetFontStyle(FontStyle() | fsUnderline);

@@ -11,7 +11,7 @@
 
 namespace fw {
 
-// Static text drawn on its parent's colour. Never takes the focus.
+// Static text drawn on its parent. Never takes the focus.
 class TLabel : public TWinControl {
 public:
     explicit TLabel(TComponent* AOwner);
@@ -22,18 +22,24 @@ public:
     // Without word wrap the caption stays on one line, cut with an ellipsis when too long.
     bool WordWrap() const { return FWordWrap; }
     void SetWordWrap(bool value);
-    // Text cells are not filled: the parent's background shows between the letters.
+    // Only the letters are drawn, as if on the parent: its background shows around them, and
+    // so does a neighbour whose rectangle this one overlaps. Otherwise the label fills its
+    // rectangle with its colour.
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool value);
 
     HBRUSH CtlColor(UINT msg, HDC dc) override;
+    // A transparent label has its parent draw the place under it again first.
+    void Invalidate() override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     DWORD TextStyle() const;
     void UpdateStyle();
+    void RedrawParentUnder();
 
     TAlignment FAlignment = TAlignment::taLeftJustify;
     bool FWordWrap = false;
@@ -176,18 +182,26 @@ public:
     void SetReadOnly(bool value);
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
-    // The look of a link: read-only, no border, button-face background, blue underlined
-    // text, a hand over it, and out of the tab order.
+    // The look of a link: read-only, no border, no margins, button-face background, blue
+    // underlined text, a hand over it, and out of the tab order.
     void MakeLink();
+    // With margins the system keeps space left and right of the text, by the font; without,
+    // the text starts at the field's edge.
+    bool Margins() const { return FMargins; }
+    void SetMargins(bool value);
 
     // A mouse click on the field.
     TNotifyEvent OnClick;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void ApplyFont() override;
     LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void ApplyMargins();
+
+    bool FMargins = true;
     bool FReadOnly = false;
     TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
     bool FPressed = false;

@@ -161,7 +161,8 @@ struct TPixels {
     COLORREF At(int x, int y) const { return Data[static_cast<size_t>(y * Width + x)]; }
 };
 
-inline TPixels PrintClient(HWND hwnd) {
+// A control that draws no background of its own is printed over the colour under.
+inline TPixels PrintClient(HWND hwnd, COLORREF under = RGB(0, 0, 0)) {
     RECT r;
     ::GetClientRect(hwnd, &r);
     TPixels p{r.right, r.bottom, {}};
@@ -169,6 +170,9 @@ inline TPixels PrintClient(HWND hwnd) {
     HDC dc = ::CreateCompatibleDC(screen);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, p.Width, p.Height);
     HGDIOBJ old = ::SelectObject(dc, bitmap);
+    HBRUSH brush = ::CreateSolidBrush(under);
+    ::FillRect(dc, &r, brush);
+    ::DeleteObject(brush);
     ::SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
     for (int y = 0; y < p.Height; ++y)
         for (int x = 0; x < p.Width; ++x) p.Data.push_back(::GetPixel(dc, x, y));
@@ -179,10 +183,30 @@ inline TPixels PrintClient(HWND hwnd) {
     return p;
 }
 
+// What the screen shows of a window's client area, whatever drew it.
+inline TPixels ScreenPixels(HWND hwnd) {
+    RECT r;
+    ::GetClientRect(hwnd, &r);
+    TPixels p{r.right, r.bottom, {}};
+    HDC window = ::GetDC(hwnd);
+    HDC dc = ::CreateCompatibleDC(window);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(window, p.Width, p.Height);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::BitBlt(dc, 0, 0, p.Width, p.Height, window, 0, 0, SRCCOPY);
+    for (int y = 0; y < p.Height; ++y)
+        for (int x = 0; x < p.Width; ++x) p.Data.push_back(::GetPixel(dc, x, y));
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(hwnd, window);
+    return p;
+}
+
 // The colours a parent hands a control for a WM_CTLCOLOR* message.
 struct TCtlColors {
     COLORREF Text, Back, Brush;
     int Mode;
+    UINT BrushStyle;
 };
 
 inline TCtlColors AskColors(HWND control, UINT msg) {
@@ -192,7 +216,7 @@ inline TCtlColors AskColors(HWND control, UINT msg) {
                                                          reinterpret_cast<LPARAM>(control)));
     LOGBRUSH lb{};
     EXPECT_TRUE(brush && ::GetObjectA(brush, sizeof lb, &lb)) << "no brush for the control";
-    TCtlColors c{::GetTextColor(dc), ::GetBkColor(dc), lb.lbColor, ::GetBkMode(dc)};
+    TCtlColors c{::GetTextColor(dc), ::GetBkColor(dc), lb.lbColor, ::GetBkMode(dc), lb.lbStyle};
     ::DeleteDC(dc);
     return c;
 }

@@ -116,7 +116,7 @@ TEST_F(ControlTest, ColoursComeFromTheControlOrItsParent) {
     form->Show();
     Pump();
     // White letters on the form's blue, nothing in the button-face colour.
-    const TPixels drawn = PrintClient(label->Handle());
+    const TPixels drawn = ScreenPixels(label->Handle());
     int white = 0, face = 0;
     for (COLORREF c : drawn.Data) {
         white += c == RGB(255, 255, 255);
@@ -127,8 +127,9 @@ TEST_F(ControlTest, ColoursComeFromTheControlOrItsParent) {
     EXPECT_EQ(face, 0);
     const TCtlColors labelColors = AskColors(label->Handle(), WM_CTLCOLORSTATIC);
     EXPECT_EQ(labelColors.Mode, TRANSPARENT);
+    EXPECT_EQ(labelColors.BrushStyle, static_cast<UINT>(BS_NULL)) << "a label fills nothing";
     // A child of a panel without a colour shows the form's through the panel.
-    EXPECT_EQ(AskColors(onPanel->Handle(), WM_CTLCOLORSTATIC).Brush, blue);
+    EXPECT_EQ(ScreenPixels(onPanel->Handle()).At(0, 0), blue);
     EXPECT_EQ(AskColors(onPanel->Handle(), WM_CTLCOLORSTATIC).Text, ::GetSysColor(COLOR_WINDOWTEXT));
     // A text field keeps the window colour on a coloured form; a link has its own look.
     EXPECT_EQ(AskColors(field->Handle(), WM_CTLCOLOREDIT).Brush, ::GetSysColor(COLOR_WINDOW));
@@ -217,7 +218,8 @@ TEST_F(ControlTest, LabelsAlignAndWrapTheirCaption) {
         auto* label = Place<TLabel>(*form, form, {10, 10, 150, 60}, k.Text);
         label->SetAlignment(k.Alignment);
         label->SetWordWrap(k.WordWrap);
-        const TInk ink = InkOf(PrintClient(label->Handle()), ::GetSysColor(COLOR_BTNFACE));
+        const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+        const TInk ink = InkOf(PrintClient(label->Handle(), face), face);
         ASSERT_GE(ink.Box.right, 0) << "nothing drawn";
         EXPECT_EQ(ink.Lines > 1, k.WordWrap) << ink.Lines << " lines";
         const int leftGap = ink.Box.left, rightGap = 150 - 1 - ink.Box.right;
@@ -227,6 +229,36 @@ TEST_F(ControlTest, LabelsAlignAndWrapTheirCaption) {
         if (k.Text.size() < 10) EXPECT_GT(leftGap + rightGap, 80) << "short text";
         delete label;
     }
+}
+
+// The about box's "Version " and the version text behind it: the first label's rectangle
+// reaches over the start of the second one's text, which must show all the same.
+TEST_F(ControlTest, LabelsDrawOnlyTheirLetters) {
+    TLabel *front = nullptr, *behind = nullptr;
+    TTestForm* form = MakeForm([&](TTestForm& f) {
+        front = Place<TLabel>(f, &f, {10, 10, 60, 13}, "V");
+        behind = Place<TLabel>(f, &f, {40, 10, 100, 13}, "HHHH HHHH");
+    });
+    form->Show();
+    Pump();
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    auto inkUnderFront = [&] {
+        const TPixels p = ScreenPixels(behind->Handle());
+        int ink = 0;
+        for (int y = 0; y < p.Height; ++y)
+            for (int x = 0; x < 30; ++x) ink += p.At(x, y) != face;
+        return ink;
+    };
+    EXPECT_GT(inkUnderFront(), 10) << "the front label paints over the letters behind it";
+
+    // A new caption leaves nothing of the old one.
+    const TPixels before = ScreenPixels(front->Handle());
+    front->SetCaption("WWWWWWWW");
+    Pump();
+    front->SetCaption("V");
+    Pump();
+    EXPECT_EQ(ScreenPixels(front->Handle()).Data, before.Data);
+    EXPECT_GT(inkUnderFront(), 10);
 }
 
 TEST_F(ControlTest, CheckBoxOnClickFiresForTheUsersTogglesOnly) {
