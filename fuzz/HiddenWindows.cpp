@@ -3,8 +3,8 @@
 // TakeAll does, each window once. A window may be hidden again after it came back by itself.
 // Each input byte is one step: 00xxxxxx hides x+1 new windows, 01xxxxxx hides the window
 // hidden x+1 hides ago again, 10xxxxxx shows x+1 times, 11xxxxxx takes all.
-#include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "FuzzCheck.h"
@@ -12,22 +12,28 @@
 
 namespace {
 
-void Remember(std::vector<int>& list, int h) {
-    if (std::find(list.begin(), list.end(), h) == list.end()) list.push_back(h);
-}
+// Windows in the order first remembered, each once.
+struct TRemembered {
+    std::vector<int> List;
+    std::unordered_set<int> Members;
+    void Add(int h) {
+        if (Members.insert(h).second) List.push_back(h);
+    }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 128) return -1;  // enough steps for two wraps and back; longer only costs time
     THiddenWindowStack<int> stack;
     std::vector<int> hides;      // every window hidden, in order
     std::vector<int> reachable;  // what Pop can give back, the last hidden at the end
-    std::vector<int> aside;      // put out of Pop's reach by a wrap
+    TRemembered aside;           // put out of Pop's reach by a wrap
 
     auto hide = [&](int h) {
         // The 101st hide wraps: the hundred before it are kept, but out of Pop's reach.
         if (reachable.size() == HiddenWindowSlots) {
-            for (int r : reachable) Remember(aside, r);
+            for (int r : reachable) aside.Add(r);
             reachable.clear();
         }
         stack.Push(h);
@@ -43,16 +49,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     auto takeAll = [&] {
         // The reachable ones, the one hidden last first, then those put aside; each once.
-        std::vector<int> expected;
-        for (auto r = reachable.rbegin(); r != reachable.rend(); ++r) Remember(expected, *r);
-        for (int a : aside) Remember(expected, a);
-        FUZZ_CHECK(stack.TakeAll() == expected);
+        TRemembered expected;
+        for (auto r = reachable.rbegin(); r != reachable.rend(); ++r) expected.Add(*r);
+        for (int a : aside.List) expected.Add(a);
+        FUZZ_CHECK(stack.TakeAll() == expected.List);
         FUZZ_CHECK(stack.HiddenCount() == 0 && !stack.Pop());
         reachable.clear();
-        aside.clear();
+        aside = {};
     };
 
-    for (std::size_t i = 0; i < size; ++i) {
+    // Two wraps show all a wrap does; more would only make each input slower, since keeping
+    // windows aside (here and in the stack) looks through those already kept.
+    for (std::size_t i = 0; i < size && hides.size() <= 2 * HiddenWindowSlots; ++i) {
         const std::size_t count = (data[i] & 0x3Fu) + 1;
         switch (data[i] >> 6) {
         case 0:
