@@ -199,8 +199,14 @@ void TTarvo::PostTray(UINT mouseMessage) const {
 }
 
 void TTarvo::ClickTray() const {
-    PostTray(WM_LBUTTONDOWN);
-    PostTray(WM_LBUTTONUP);
+    // Sent, not posted: a click still queued would otherwise be handled after whatever the
+    // test sends next (sent messages go first), and show the window again after it.
+    for (UINT mouseMessage : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+        for (HWND h : WindowsOfClass("TarvoUtilWindow")) {
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutA(h, WM_TRAYNOTIFY, 1, static_cast<LPARAM>(mouseMessage), SMTO_NORMAL,
+                                  10000, &result);
+        }
 }
 
 HWND TTarvo::OpenMenu() const {

@@ -65,7 +65,7 @@ public:
     // Posts one tray callback with a mouse message in lParam. The callback window is one
     // of the process's utility windows; the others (timers) ignore the message.
     void PostTray(UINT mouseMessage) const;
-    // A left click on the tray icon: button down, then up.
+    // A left click on the tray icon, button down then up; returns once both are handled.
     void ClickTray() const;
     // Opens the tray menu with a right click; the menu's window, or nullptr when none opened.
     HWND OpenTrayMenu() const;
