@@ -21,39 +21,6 @@ double Frequency() {
     return frequency;
 }
 
-std::string ClassOf(HWND window) {
-    std::string name(256, '\0');
-    name.resize(static_cast<size_t>(::GetClassNameA(window, name.data(), static_cast<int>(name.size()))));
-    return name;
-}
-
-std::string CaptionOf(HWND window) {
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(window, text.data(), length + 1)));
-    return text;
-}
-
-struct TFind {
-    DWORD Pid;
-    std::function<bool(HWND)> Match;
-    std::vector<HWND> Found;
-};
-
-BOOL CALLBACK FindProc(HWND window, LPARAM param) {
-    auto* find = reinterpret_cast<TFind*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if (pid == find->Pid && find->Match(window)) find->Found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> Windows(DWORD pid, std::function<bool(HWND)> match) {
-    TFind find{pid, std::move(match), {}};
-    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&find));
-    return find.Found;
-}
-
 // A whole file of the Linux side, read through Wine's view of the root as drive Z:.
 std::optional<std::string> ReadLinuxFile(const std::string& path) {
     std::string windowsPath = "Z:" + path;
@@ -167,56 +134,19 @@ void TProcess::Quit(DWORD timeoutMs) {
 }
 
 HWND FindProcessWindow(DWORD pid, const char* className, const char* caption) {
-    auto found = Windows(pid, [&](HWND h) {
-        return (!className || ClassOf(h) == className) && (!caption || CaptionOf(h) == caption);
+    auto found = TopLevelWindows(pid, [&](HWND h) {
+        return (!className || ClassOf(h) == className) && (!caption || WindowCaption(h) == caption);
     });
     return found.empty() ? nullptr : found.front();
 }
 
 std::vector<HWND> ProcessWindows(DWORD pid, const char* className) {
-    return Windows(pid, [&](HWND h) { return ClassOf(h) == className; });
+    return TopLevelWindows(pid, [&](HWND h) { return ClassOf(h) == className; });
 }
 
 bool Answers(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return window && ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
-}
-
-HWND OpenMenu(DWORD pid) {
-    auto menus = Windows(pid, [](HWND h) { return ClassOf(h) == "#32768" && ::IsWindowVisible(h); });
-    return menus.empty() ? nullptr : menus.front();
-}
-
-bool ShortcutTaken(UINT virtualKey, bool ctrl, bool alt, bool shift) {
-    const UINT modifiers = (ctrl ? MOD_CONTROL : 0) | (alt ? MOD_ALT : 0) | (shift ? MOD_SHIFT : 0);
-    const int id = 0x7E2E;
-    if (::RegisterHotKey(nullptr, id, modifiers, virtualKey)) {
-        ::UnregisterHotKey(nullptr, id);
-        return false;
-    }
-    return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
-}
-
-void PressShortcut(WORD virtualKey, bool ctrl, bool alt, bool shift) {
-    std::vector<WORD> held;
-    if (ctrl) held.push_back(VK_CONTROL);
-    if (alt) held.push_back(VK_MENU);
-    if (shift) held.push_back(VK_SHIFT);
-    std::vector<INPUT> inputs;
-    auto key = [&](WORD vk, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(in);
-    };
-    for (WORD vk : held) key(vk, false);
-    key(virtualKey, false);
-    key(virtualKey, true);
-    for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, true);
-    if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
-        throw std::runtime_error("SendInput failed");
 }
 
 double CpuMs(HANDLE process) {

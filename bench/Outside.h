@@ -1,5 +1,5 @@
 // What the whole-program benchmarks need to watch Tarvo.exe and the baseline from outside:
-// starting and ending them, finding their windows, probing their hotkeys, writing the
+// starting and ending them, finding their windows (keys and shortcuts: Desktop.h), writing the
 // stored bindings, and under Wine the Linux process behind a Windows one.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Desktop.h"
 #include "app/Binding.h"
 
 namespace bench {
@@ -51,15 +52,6 @@ HWND FindProcessWindow(DWORD pid, const char* className, const char* caption);
 std::vector<HWND> ProcessWindows(DWORD pid, const char* className);
 // True once the window's thread has handled a message sent to it.
 bool Answers(HWND window, DWORD timeoutMs = 5000);
-// The visible pop-up menu of this process, if one is open.
-HWND OpenMenu(DWORD pid);
-
-// True when another window holds this shortcut: this process's attempt to register it is
-// refused as already registered. A free shortcut is let go at once.
-bool ShortcutTaken(UINT virtualKey, bool ctrl, bool alt, bool shift);
-
-// Presses and releases a key with the modifiers held, in one SendInput call.
-void PressShortcut(WORD virtualKey, bool ctrl = false, bool alt = false, bool shift = false);
 
 // Process CPU time (user + kernel) in milliseconds.
 double CpuMs(HANDLE process);

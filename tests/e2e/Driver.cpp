@@ -61,32 +61,6 @@ fw::THKey OpenKey(const std::string& path, REGSAM access, bool create) {
     return key;
 }
 
-struct TFind {
-    DWORD Pid;
-    std::function<bool(HWND)> Match;
-    std::vector<HWND> Found;
-};
-
-BOOL CALLBACK FindProc(HWND hwnd, LPARAM lParam) {
-    auto* f = reinterpret_cast<TFind*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == f->Pid && f->Match(hwnd)) f->Found.push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> TopLevelWindows(DWORD pid, std::function<bool(HWND)> match) {
-    TFind f{pid, std::move(match), {}};
-    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
-    return f.Found;
-}
-
-std::string ClassOf(HWND hwnd) {
-    char name[256] = {};
-    ::GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
-
 std::string TempFolder() {
     return FetchText([](char* b, DWORD n) { return ::GetTempPathA(n, b); }, "no temporary folder");
 }
@@ -114,13 +88,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 std::string TarvoPath() { return Environment("TARVO_EXE_WIN", TARVO_EXE_DEFAULT); }
 std::string RecordArgsPath() { return Environment("RECORD_ARGS_WIN", RECORD_ARGS_DEFAULT); }
-
-std::string WindowCaption(HWND hwnd) {
-    int length = ::GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(hwnd, text.data(), length + 1)));
-    return text;
-}
 
 std::string WindowTextUtf8(HWND hwnd) {
     int length = ::GetWindowTextLengthW(hwnd);
@@ -209,12 +176,7 @@ void TTarvo::ClickTray() const {
         }
 }
 
-HWND TTarvo::OpenMenu() const {
-    auto menus = TopLevelWindows(FPid, [](HWND h) {
-        return ClassOf(h) == "#32768" && ::IsWindowVisible(h);
-    });
-    return menus.empty() ? nullptr : menus.front();
-}
+HWND TTarvo::OpenMenu() const { return ::OpenMenu(FPid); }
 
 HWND TTarvo::OpenTrayMenu() const {
     PostTray(WM_RBUTTONDOWN);
@@ -366,59 +328,6 @@ bool TTarvo::DismissMessageBox(const TMessageBox& box) const {
 
 // --- Keyboard ---------------------------------------------------------------------------
 
-namespace {
-
-// Keys of the block between the letters and the number pad: without the flag the system
-// takes them for the number pad's keys, which NumLock turns into digits.
-DWORD ExtendedFlag(WORD vk) {
-    switch (vk) {
-    case VK_END: case VK_HOME: case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_APPS:
-        return KEYEVENTF_EXTENDEDKEY;
-    default:
-        return 0;
-    }
-}
-
-}  // namespace
-
-void PressShortcut(WORD virtualKey, bool ctrl, bool alt, bool shift) {
-    std::vector<WORD> held;
-    if (ctrl) held.push_back(VK_CONTROL);
-    if (alt) held.push_back(VK_MENU);
-    if (shift) held.push_back(VK_SHIFT);
-    std::vector<INPUT> inputs;
-    auto key = [&](WORD vk, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-        in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | ExtendedFlag(vk);
-        inputs.push_back(in);
-    };
-    for (WORD vk : held) key(vk, false);
-    key(virtualKey, false);
-    key(virtualKey, true);
-    for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, true);
-    if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
-        throw std::runtime_error("SendInput failed");
-}
-
-namespace {
-
-void SendKey(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | ExtendedFlag(vk);
-    if (::SendInput(1, &in, sizeof in) != 1) throw std::runtime_error("SendInput failed");
-}
-
-}  // namespace
-
-void KeyDown(WORD virtualKey) { SendKey(virtualKey, false); }
-void KeyUp(WORD virtualKey) { SendKey(virtualKey, true); }
 
 void TypeText(const std::string& text) {
     for (char c : text) {
@@ -468,16 +377,6 @@ bool InMenuMode(HWND window) {
     info.cbSize = sizeof info;
     return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) &&
            (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
-}
-
-bool ShortcutTaken(WORD virtualKey, bool ctrl, bool alt, bool shift) {
-    const UINT modifiers = (ctrl ? MOD_CONTROL : 0) | (alt ? MOD_ALT : 0) | (shift ? MOD_SHIFT : 0);
-    const int id = 0x7E2E;
-    if (::RegisterHotKey(nullptr, id, modifiers, virtualKey)) {
-        ::UnregisterHotKey(nullptr, id);
-        return false;
-    }
-    return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
 }
 
 // --- Registry ---------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Desktop.h"
 #include "framework/Handles.h"
 
 namespace e2e {
@@ -111,17 +112,11 @@ void PrintTo(const TTarvo::TRow& row, std::ostream* out);
 
 std::string TarvoPath();
 std::string RecordArgsPath();
-std::string WindowCaption(HWND hwnd);
 // Caption as UTF-8, whatever this program's code page.
 std::string WindowTextUtf8(HWND hwnd);
 
 // --- Keyboard -------------------------------------------------------------------------
 
-// Presses and releases a key with the modifiers held, through SendInput.
-void PressShortcut(WORD virtualKey, bool ctrl = false, bool alt = false, bool shift = false);
-// One key going down (a second down before the up is a repeat) or up, through SendInput.
-void KeyDown(WORD virtualKey);
-void KeyUp(WORD virtualKey);
 // Types text with real key presses, Shift where the character needs it (printable ASCII).
 void TypeText(const std::string& text);
 
@@ -137,9 +132,6 @@ bool IsChecked(HWND box);
 std::string ControlText(HWND control);
 // Whether the thread of this window is in menu mode (a menu, or the window menu's Alt).
 bool InMenuMode(HWND window);
-// True when some other window of the desktop holds this shortcut as a hotkey: this
-// process's attempt to register it is refused.
-bool ShortcutTaken(WORD virtualKey, bool ctrl = false, bool alt = false, bool shift = false);
 
 // --- Registry (HKEY_CURRENT_USER; paths without a leading backslash; text is UTF-8) -----
 

@@ -38,7 +38,7 @@ protected:
     std::string State() const { return std::to_string(combo->ItemIndex()) + " " + combo->Text(); }
     // A key pressed on the focused control, and time for the control to act on it.
     void Key(WORD vk, std::initializer_list<WORD> held = {}) {
-        Press(vk, held);
+        PressKey(vk, held);
         Pump(150);
     }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Desktop.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 
@@ -135,24 +136,6 @@ private:
     }
     UINT_PTR FTimer;
 };
-
-// A key pressed and released with the modifiers held, as a person types it.
-inline void Press(WORD key, std::initializer_list<WORD> held = {}) {
-    std::vector<INPUT> inputs;
-    auto add = [&](WORD vk, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(in);
-    };
-    for (WORD h : held) add(h, false);
-    add(key, false);
-    add(key, true);
-    for (auto it = std::rbegin(held); it != std::rend(held); ++it) add(*it, true);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
 
 // What a window draws into its client area (asked through WM_PRINTCLIENT).
 struct TPixels {

@@ -76,7 +76,7 @@ HWND NameField(HWND dialog) {
     return field ? field : ::GetDlgItem(dialog, edt1);
 }
 
-void Press(HWND dialog, int button) { ::PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0); }
+void PressKey(HWND dialog, int button) { ::PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0); }
 
 class OpenDialogTest : public ControlTest {
 protected:
@@ -110,7 +110,7 @@ TEST_F(OpenDialogTest, CancelKeepsTheFileNameAndShowsTheDialogAsAsked) {
         filter = WindowText(::GetDlgItem(d, cmb1));
         readOnlyShown = ::GetDlgItem(d, chx1) && ::IsWindowVisible(::GetDlgItem(d, chx1));
         owner = ::GetWindow(d, GW_OWNER);
-        Press(d, IDCANCEL);
+        PressKey(d, IDCANCEL);
     });
     EXPECT_FALSE(dialog->Execute());
     ASSERT_TRUE(driver.Found());
@@ -131,7 +131,7 @@ TEST_F(OpenDialogTest, AConfirmedFileComesBackWholeAndStartsTheNextRun) {
 
     TDialogDriver typing([&](HWND d) {
         ::SetWindowTextA(NameField(d), path.c_str());
-        Press(d, IDOK);
+        PressKey(d, IDOK);
     });
     ASSERT_TRUE(dialog->Execute());
     EXPECT_EQ(dialog->FileName(), path);
@@ -139,7 +139,7 @@ TEST_F(OpenDialogTest, AConfirmedFileComesBackWholeAndStartsTheNextRun) {
     std::string offered;
     TDialogDriver confirming([&](HWND d) {
         offered = WindowText(NameField(d));
-        Press(d, IDOK);
+        PressKey(d, IDOK);
     });
     ASSERT_TRUE(dialog->Execute());
     EXPECT_NE(offered.find("chosen file.txt"), std::string::npos) << offered;
@@ -154,7 +154,7 @@ TEST_F(OpenDialogTest, AStartingNameThatCannotBeAFileNameIsLeftOut) {
         std::string offered = "(not seen)";
         TDialogDriver driver([&](HWND d) {
             offered = WindowText(NameField(d));
-            Press(d, IDCANCEL);
+            PressKey(d, IDCANCEL);
         });
         EXPECT_FALSE(dialog->Execute()) << name;
         EXPECT_TRUE(driver.Found()) << name << ": the dialog did not open";

@@ -185,14 +185,14 @@ TEST_F(ControlTest, TabWalksTheTabOrderIntoGroupsAndSkipsNonStops) {
     std::vector<std::string> tabbed;
     for (size_t i = 0; i < order.size(); ++i) {
         const HWND before = ::GetFocus();
-        Press(VK_TAB);
+        PressKey(VK_TAB);
         WaitFor([&] { return ::GetFocus() != before; }, 2000);
         tabbed.push_back(nameOf(::GetFocus()));
     }
     std::vector<std::string> expected(order.begin() + 1, order.end());
     expected.push_back(order.front());
     EXPECT_EQ(tabbed, expected);
-    Press(VK_TAB, {VK_SHIFT});
+    PressKey(VK_TAB, {VK_SHIFT});
     WaitFor([&] { return nameOf(::GetFocus()) == "cmdBrowse"; }, 2000);
     EXPECT_EQ(nameOf(::GetFocus()), "cmdBrowse");
 
@@ -299,19 +299,19 @@ TEST_F(ControlTest, CheckBoxOnClickFiresForTheUsersTogglesOnly) {
     expectToggle("click", true, [&] { Click(box->Handle()); });
     expectToggle("space", false, [&] {
         box->SetFocus();
-        Press(VK_SPACE);
+        PressKey(VK_SPACE);
     });
     expectToggle("Alt+E", true, [&] {
         button->SetFocus();
-        Press('E', {VK_MENU});
+        PressKey('E', {VK_MENU});
     });
     expectToggle("E on a button", false, [&] {
         button->SetFocus();
-        Press('E');
+        PressKey('E');
     });
     // In a text field the letter is text, not a mnemonic.
     field->SetFocus();
-    Press('E');
+    PressKey('E');
     EXPECT_TRUE(WaitFor([&] { return field->Text() == "e"; }, 2000));
     Pump(50);
     EXPECT_EQ(clicks.size(), 4u);
