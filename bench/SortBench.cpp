@@ -95,9 +95,12 @@ std::vector<TCombo> UsableCombinations(HWND probe) {
 double TimeTarvo(const std::vector<TCombo>& combos, size_t n, bool shown) {
     CleanRegistry();
     fw::TApplication app;
+    // Nothing may wait for a person: every question is answered OK.
+    app.MessageBoxFn = [](const std::string&, const std::string&, UINT) { return IDOK; };
     app.Initialize();
     app.SetTitle("Tarvo2000");
     app.CreateForm(FormMain);
+    FormMain->Launcher = TLauncher({}, [](HWND, const char*, const char*, const char*) { return INT_PTR{42}; });
     NewBrowserOption = false;
     FormMain->ListView1->SetSelected(0);
     FormMain->DeleteSelected();  // the first run's demo binding
@@ -119,8 +122,6 @@ double TimeTarvo(const std::vector<TCombo>& combos, size_t n, bool shown) {
     for (int i = 0; ok && i < FormMain->BindingCount(); ++i) ok = FormMain->QmHK->HotKeys()->Items(i)->Registered();
     app.DestroyForms();
     FormMain = nullptr;
-    LaunchContext.OwnerWindow = nullptr;
-    LaunchContext.SetTrayEnabled = nullptr;
     CleanRegistry();
     return ok ? elapsed : -1;
 }
@@ -141,9 +142,6 @@ double TimeBaseline(const std::vector<TCombo>& combos, size_t n) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Nothing may wait for a person: every question is answered OK, nothing is started.
-    LaunchContext.MessageBoxFn = [](const std::string&, const std::string&, int) { return IDOK; };
-    LaunchContext.ShellExecuteFn = [](HWND, const char*, const char*, const char*) { return INT_PTR{42}; };
 
     std::vector<TCombo> combos;
     {

@@ -24,6 +24,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         fw::Application->CreateForm(FormAccelerator);
         fw::Application->CreateForm(AboutBox);
         fw::Application->CreateForm(FormOption);
+        // Only now that every window exists and start-up is over can a command open one.
+        FormMain->Connect({*FormAccelerator, *FormOption, *AboutBox});
         fw::Application->Run();
     } catch (...) {
         fw::Application->HandleException(nullptr);

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
 #include <stdexcept>
 
 #include "framework/Form.h"
@@ -167,12 +166,13 @@ namespace {
 
 struct TEnumState {
     HWND Except;
+    bool HiddenToo;
     std::vector<HWND> Disabled;
 };
 
 BOOL CALLBACK DisableProc(HWND hwnd, LPARAM lParam) {
     auto* state = reinterpret_cast<TEnumState*>(lParam);
-    if (hwnd != state->Except && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+    if (hwnd != state->Except && (state->HiddenToo || ::IsWindowVisible(hwnd)) && ::IsWindowEnabled(hwnd)) {
         state->Disabled.push_back(hwnd);
         ::EnableWindow(hwnd, FALSE);
     }
@@ -181,8 +181,8 @@ BOOL CALLBACK DisableProc(HWND hwnd, LPARAM lParam) {
 
 }  // namespace
 
-std::vector<HWND> TApplication::DisableTaskWindows(HWND except) {
-    TEnumState state{except, {}};
+std::vector<HWND> TApplication::DisableTaskWindows(HWND except, bool hiddenToo) {
+    TEnumState state{except, hiddenToo, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), DisableProc, reinterpret_cast<LPARAM>(&state));
     return state.Disabled;
 }
@@ -192,40 +192,77 @@ void TApplication::EnableTaskWindows(const std::vector<HWND>& windows) {
         if (::IsWindow(h)) ::EnableWindow(h, TRUE);
 }
 
+void TApplication::AddBoxWatcher(const TObject* owner, std::function<void(bool open)> watcher) {
+    FBoxWatchers.emplace_back(owner, std::move(watcher));
+}
+
+void TApplication::RemoveBoxWatchers(const TObject* owner) {
+    std::erase_if(FBoxWatchers, [owner](const auto& w) { return w.first == owner; });
+}
+
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
     HWND owner = ::GetActiveWindow();
     if (!owner || !::IsWindowVisible(owner)) owner = FHandle;
-    std::vector<HWND> disabled = DisableTaskWindows(nullptr);
-    int result = ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
-    EnableTaskWindows(disabled);
-    return result;
+    // Undone in reverse, also when the box fails: the windows this box disabled, then the
+    // watchers, told only by the outermost box.
+    struct TOpenBox {
+        TApplication& App;
+        std::vector<HWND> Disabled;
+        explicit TOpenBox(TApplication& app) : App(app) {
+            if (App.FOpenBoxes++ == 0) App.TellBoxWatchers(true);
+            Disabled = App.DisableTaskWindows(nullptr, true);
+        }
+        ~TOpenBox() {
+            App.EnableTaskWindows(Disabled);
+            if (--App.FOpenBoxes == 0) App.TellBoxWatchers(false);
+        }
+        TOpenBox(const TOpenBox&) = delete;
+        TOpenBox& operator=(const TOpenBox&) = delete;
+    } box(*this);
+    if (MessageBoxFn) return MessageBoxFn(text, caption, flags);
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
-void TApplication::HandleException(TObject* Sender) {
-    (void)Sender;
+void TApplication::TellBoxWatchers(bool open) {
+    // A watcher may add or remove watchers: work on a copy.
+    const auto watchers = FBoxWatchers;
+    for (const auto& w : watchers) GuardedCall([&] {
+            w.second(open);
+            return LRESULT{0};
+        });
+}
+
+void TApplication::HandleException(TObject* Sender, std::exception_ptr error) {
     std::string message = "Unknown error";
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        message = e.what();
-    } catch (...) {
+    if (error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            message = e.what();
+        } catch (...) {
+        }
     }
     if (OnException) {
         OnException(Sender, message);
         return;
     }
-    if (FHandlingException) return;  // never stack error boxes from inside one
-    FHandlingException = true;
     ShowError(message);
-    FHandlingException = false;
 }
 
 void TApplication::ShowError(const std::string& message) {
-    if (OnError) {
-        OnError(message);
-        return;
+    // One error box at a time: what fails meanwhile is shown when it closes.
+    FPendingErrors.push_back(message);
+    if (FShowingError) return;
+    FShowingError = true;
+    struct TDone {
+        bool& Flag;
+        ~TDone() { Flag = false; }
+    } done{FShowingError};
+    while (!FPendingErrors.empty()) {
+        const std::string next = FPendingErrors.front();
+        FPendingErrors.erase(FPendingErrors.begin());
+        MessageBox(next, Title(), MB_OK | MB_ICONSTOP);
     }
-    MessageBox(message, Title(), MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::PopModal(TForm* form) {

@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Component.h"
@@ -53,16 +55,26 @@ public:
     void Minimize();
     void Restore();
 
-    // A modal message box over the program's windows; returns the button pressed.
+    // The one way the program shows a message: a modal box over its windows; returns the button
+    // pressed. While any box is open every window of the program is disabled, hidden ones
+    // included, and the box watchers are told; afterwards exactly what was changed is undone.
+    // Boxes nest: a box opened from inside another one's loop works the same way.
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    // The number of boxes open right now.
+    int OpenBoxes() const { return FOpenBoxes; }
+    // watcher(true) when the first box opens, watcher(false) when the last one has closed.
+    void AddBoxWatcher(const TObject* owner, std::function<void(bool open)> watcher);
+    void RemoveBoxWatchers(const TObject* owner);
+    // Takes the place of the system's box when assigned (tests): it gets what the box would
+    // show, with the program's windows disabled and the watchers told, and answers for it.
+    std::function<int(const std::string& text, const std::string& caption, UINT flags)> MessageBoxFn;
     // The standard error box: the message under the application's title, with the stop icon.
+    // A failure told while an error box is open waits for it and is shown next, never dropped.
     void ShowError(const std::string& message);
-    // Shows the exception being handled in the standard error box, or hands its
-    // message to OnException when that is assigned.
-    void HandleException(TObject* Sender);
+    // Shows an error's message in the standard error box, or hands it to OnException when that
+    // is assigned. Safe to call anywhere: without an error at hand it says "Unknown error".
+    void HandleException(TObject* Sender, std::exception_ptr error = std::current_exception());
     std::function<void(TObject* Sender, const std::string& Message)> OnException;
-    // Takes the place of the standard error box when assigned (tests).
-    std::function<void(const std::string& Message)> OnError;
     // Destroys the forms: windows first, then the components, the last created first.
     void DestroyForms();
 
@@ -75,12 +87,15 @@ public:
     // their repeats and key-ups are dropped, so they cannot act a second time elsewhere.
     void SwallowHeldKeys(UINT virtualKey);
 
-    std::vector<HWND> DisableTaskWindows(HWND except);
+    // Disables the thread's visible, enabled top-level windows but `except` (all of its
+    // enabled ones, hidden too, with hiddenToo) and returns them for EnableTaskWindows.
+    std::vector<HWND> DisableTaskWindows(HWND except, bool hiddenToo = false);
     void EnableTaskWindows(const std::vector<HWND>& windows);
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void TellBoxWatchers(bool open);
     bool ProcessMessage(MSG& msg);
     bool Swallowed(const MSG& msg);
 
@@ -92,7 +107,11 @@ private:
     bool FShowMainForm = true;
     bool FTerminateRequested = false;
     bool FTerminated = false;
-    bool FHandlingException = false;
+    int FOpenBoxes = 0;
+    std::vector<std::pair<const TObject*, std::function<void(bool)>>> FBoxWatchers;
+    // Error messages told while an error box was open, shown one after another.
+    std::vector<std::string> FPendingErrors;
+    bool FShowingError = false;
 };
 
 // The one application object of the process.

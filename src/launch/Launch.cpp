@@ -13,22 +13,12 @@
 #include "framework/Application.h"
 #include "framework/Handles.h"
 
-TLaunchContext LaunchContext;
 bool NewBrowserOption = false;
 THiddenWindowStack<THiddenWindow> HiddenWindows;
 
 namespace {
 
 constexpr int ShellSuccess = 100;  // what the window commands report: above 32
-
-HWND OwnerWindow() { return LaunchContext.OwnerWindow ? LaunchContext.OwnerWindow() : nullptr; }
-
-INT_PTR Shell(const char* operation, const char* file, const char* parameters) {
-    if (LaunchContext.ShellExecuteFn)
-        return LaunchContext.ShellExecuteFn(OwnerWindow(), operation, file, parameters);
-    return reinterpret_cast<INT_PTR>(
-        ::ShellExecuteA(OwnerWindow(), operation, file, parameters, nullptr, SW_SHOWNORMAL));
-}
 
 const char* NullIfEmpty(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
 
@@ -179,24 +169,18 @@ void ShowAllHiddenWindows() {
 }
 
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags) {
-    // Only the outermost box turns tray clicks back on.
-    struct TTrayOff {
-        TTrayOff() {
-            if (LaunchContext.OpenMessageBoxes++ == 0 && LaunchContext.SetTrayEnabled)
-                LaunchContext.SetTrayEnabled(false);
-        }
-        ~TTrayOff() {
-            if (--LaunchContext.OpenMessageBoxes == 0 && LaunchContext.SetTrayEnabled)
-                LaunchContext.SetTrayEnabled(true);
-        }
-    } trayOff;
-    if (LaunchContext.MessageBoxFn) return LaunchContext.MessageBoxFn(text, caption, flags);
     if (fw::Application)
         return fw::Application->MessageBox(text, caption, static_cast<UINT>(flags));
     return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), static_cast<UINT>(flags));
 }
 
-bool ExecuteAction(const std::string& command) {
+INT_PTR TLauncher::Shell(const char* operation, const char* file, const char* parameters) const {
+    HWND owner = FOwnerWindow ? FOwnerWindow() : nullptr;
+    if (FShellExecute) return FShellExecute(owner, operation, file, parameters);
+    return reinterpret_cast<INT_PTR>(::ShellExecuteA(owner, operation, file, parameters, nullptr, SW_SHOWNORMAL));
+}
+
+bool TLauncher::ExecuteAction(const std::string& command) const {
     TActionParts parts = SplitActionCommand(command);
     const bool clipboardCommand = ClassifyProgramPart(parts.Program) == TBuiltInWord::Clipboard;
     if (clipboardCommand) {

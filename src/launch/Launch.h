@@ -6,25 +6,28 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "launch/ActionCommand.h"
 
-// What the launcher needs from the rest of the program; the main window fills it
-// in at start-up. An empty function is skipped (or, for the two calls at the end,
-// replaced by the real system call).
-struct TLaunchContext {
-    std::function<HWND()> OwnerWindow;            // owner of the shell's windows
-    std::function<void(bool)> SetTrayEnabled;     // the tray icon's Enabled
-    std::function<int(const std::string& text, const std::string& caption, int flags)>
-        MessageBoxFn;
-    std::function<INT_PTR(HWND owner, const char* operation, const char* file,
-                          const char* parameters)>
-        ShellExecuteFn;
-    // Message boxes of ShowMessageBox open right now; a hotkey can open one inside another.
-    int OpenMessageBoxes = 0;
+// Starts action commands. Whoever creates it says which window owns what the shell shows and,
+// in tests, what stands in for the shell; an empty function means the real thing.
+class TLauncher {
+public:
+    using TShellExecute = std::function<INT_PTR(HWND owner, const char* operation, const char* file,
+                                                const char* parameters)>;
+    explicit TLauncher(std::function<HWND()> ownerWindow = {}, TShellExecute shellExecute = {})
+        : FOwnerWindow(std::move(ownerWindow)), FShellExecute(std::move(shellExecute)) {}
+
+    // Runs one action command; false only when a failure was reported to the user.
+    bool ExecuteAction(const std::string& command) const;
+
+private:
+    INT_PTR Shell(const char* operation, const char* file, const char* parameters) const;
+    std::function<HWND()> FOwnerWindow;
+    TShellExecute FShellExecute;
 };
 
-extern TLaunchContext LaunchContext;
 // "Browse using new window": web addresses start a new browser process.
 extern bool NewBrowserOption;
 // A window hidden by "USER_HIDE_WINDOW" with the process it belonged to then: once a window
@@ -36,8 +39,6 @@ struct THiddenWindow {
 };
 extern THiddenWindowStack<THiddenWindow> HiddenWindows;
 
-// Runs one action command; false only when a failure was reported to the user.
-bool ExecuteAction(const std::string& command);
 // True only when a new browser process was started for the target.
 bool OpenInNewBrowser(const std::string& target);
 // The executable Windows associates with ".htm" files, unquoted; empty if none.
@@ -53,7 +54,8 @@ int ShowLastHiddenWindow();
 // Shows every window still recorded as hidden that still belongs to the process it belonged
 // to when hidden (at shutdown, end of session).
 void ShowAllHiddenWindows();
-// A modal message box over the program's windows; tray clicks are ignored while it is up.
+// A modal message box over the program's windows, through the application's one box path:
+// the program's windows take no commands and the tray ignores clicks while it is up.
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
 
 // The GUI thread as a single-threaded COM apartment without OLE1 DDE, as the

@@ -15,7 +15,8 @@ const char* const kHomePage = "http://www.morvane.example/tarvo/";
 
 }  // namespace
 
-TAboutBox::TAboutBox(TComponent* AOwner) : TForm(AOwner) {}
+TAboutBox::TAboutBox(TComponent* AOwner)
+    : TForm(AOwner), Launcher([this] { return HandleAllocated() ? Handle() : nullptr; }) {}
 
 void TAboutBox::ReadDescription() {
     SetName("AboutBox");
@@ -70,12 +71,12 @@ void TAboutBox::FormCreate(TObject* Sender) {
 
 void TAboutBox::cmdEmailClick(TObject* Sender) {
     (void)Sender;
-    ExecuteAction(std::string("mailto:") + kAuthorMail);
+    Launcher.ExecuteAction(std::string("mailto:") + kAuthorMail);
 }
 
 void TAboutBox::cmdUrlClick(TObject* Sender) {
     (void)Sender;
-    ExecuteAction(editUrl->Text());
+    Launcher.ExecuteAction(editUrl->Text());
 }
 
 void TAboutBox::OKButtonClick(TObject* Sender) {

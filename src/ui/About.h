@@ -4,6 +4,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/StdCtrls.h"
+#include "launch/Launch.h"
 
 class TAboutBox : public fw::TForm {
 public:
@@ -20,6 +21,9 @@ public:
     fw::TLabel* Copyright = nullptr;
     fw::TEdit* editUrl = nullptr;
     fw::TButton* OKButton = nullptr;
+
+    // Opens the two links; what the shell shows belongs to this box.
+    TLauncher Launcher;
 
     void FormCreate(fw::TObject* Sender);
     void cmdEmailClick(fw::TObject* Sender);

@@ -5,6 +5,7 @@
 #include "framework/Dialogs.h"
 #include "launch/Launch.h"
 #include "ui/EditorInput.h"
+#include "ui/Messages.h"
 #include "ui/Main.h"
 #include "ui/Recorder.h"
 
@@ -77,13 +78,41 @@ void TFormAccelerator::ReadDescription() {
     cmdCancel->OnClick = Bind(this, &TFormAccelerator::cmdCancelClick);
 }
 
+std::optional<TBinding> TFormAccelerator::Edit(const TEditRequest& request) {
+    FRequest = request;
+    if (cbKey->Items().Count() == 0)
+        for (std::string_view name : KeyNames) cbKey->Items().Add(std::string(name));
+    const TBinding b = request.Binding.value_or(TBinding{});
+    if (request.Binding) {
+        cbAction->SetText(b.Action);
+        cbKey->SetItemIndex(b.Key);
+    } else {
+        cbAction->SetItemIndex(-1);
+        cbAction->SetText("http://");
+        cbKey->SetItemIndex(-1);
+        cbKey->SetText("(Choose Key)");
+    }
+    chkCtrl->SetChecked(b.Ctrl());
+    chkAlt->SetChecked(b.Alt());
+    chkShift->SetChecked(b.Shift());
+    chkEnabled->SetChecked(b.Enabled);
+    EditIndex = request.EditIndex;
+    Saved = false;
+    Modified = false;
+    const int result = ShowModal();
+    FRequest = {};
+    if (result != mrOk || !Saved) return std::nullopt;
+    return MakeBinding(ActionText, KeyCode, chkCtrl->Checked(), chkAlt->Checked(), chkShift->Checked(),
+                       chkEnabled->Checked());
+}
+
 void TFormAccelerator::FormActivate(TObject* Sender) {
     (void)Sender;
     cbAction->SetFocus();
     cbAction->SelectAll();
     // Every shortcut is off while a binding is edited: the keys reach this dialog and the
     // recorder as ordinary presses.
-    FormMain->SuspendHotKeys();
+    if (FRequest.SuspendHotKeys) FRequest.SuspendHotKeys(true);
 }
 
 void TFormAccelerator::FormClose(TObject* Sender, TCloseAction& Action) {
@@ -91,7 +120,7 @@ void TFormAccelerator::FormClose(TObject* Sender, TCloseAction& Action) {
     (void)Action;
     Modified = false;
     cmdNextKey->SetFocus();
-    FormMain->ResumeHotKeys();
+    if (FRequest.SuspendHotKeys) FRequest.SuspendHotKeys(false);
 }
 
 void TFormAccelerator::FormCloseQuery(TObject* Sender, bool& CanClose) {
@@ -141,8 +170,16 @@ void TFormAccelerator::cmdNextKeyClick(TObject* Sender) {
 void TFormAccelerator::cmdSaveClick(TObject* Sender) {
     (void)Sender;
     TEditorInput input{cbKey->ItemIndex(), cbKey->Text(), cbAction->Text(), chkCtrl->Checked(),
-                       chkAlt->Checked(), chkShift->Checked(), EditIndex, FormMain->Shortcuts()};
-    const TEditorCheck check = CheckEditorInput(input);
+                       chkAlt->Checked(), chkShift->Checked(), EditIndex, FRequest.Shortcuts};
+    TEditorCheck check = CheckEditorInput(input);
+    // A stored binding the program could not read keeps its subkey, and so its shortcut.
+    if (check.Message.empty() && FRequest.HeldBy) {
+        const std::optional<TBinding> b = MakeBinding(check.Action, KeyCodes[static_cast<size_t>(check.KeyIndex)],
+                                                      chkCtrl->Checked(), chkAlt->Checked(), chkShift->Checked(), true);
+        if (b)
+            if (const std::optional<std::string> holder = FRequest.HeldBy(*b))
+                check.Message = HeldShortcutMessage(b->ShortcutText(), *holder);
+    }
     if (input.KeyIndex < 0 && check.KeyIndex >= 0) cbKey->SetItemIndex(check.KeyIndex);  // a typed name
     ActionText = check.Action;
     Saved = check.Message.empty();

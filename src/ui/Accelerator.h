@@ -3,10 +3,27 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "app/Binding.h"
 
 #include "framework/Form.h"
 #include "framework/StdCtrls.h"
+
+// What the editor is asked to edit, and what it checks a shortcut against.
+struct TEditRequest {
+    std::optional<TBinding> Binding;  // the binding edited; nothing when one is added
+    int EditIndex = -1;               // its row; the blank row's index when adding
+    std::vector<std::string> Shortcuts;  // every binding row's shortcut text, in row order
+    // The subkey of a stored binding the program could not read that holds this binding's
+    // subkey, if any: such a shortcut is refused.
+    std::function<std::optional<std::string>(const TBinding&)> HeldBy;
+    // true while the editor is active: every shortcut is off; false once it has closed.
+    std::function<void(bool suspended)> SuspendHotKeys;
+};
 
 class TFormAccelerator : public fw::TForm {
 public:
@@ -36,6 +53,10 @@ public:
     // The user changed something since the dialog was filled; closing by the close box asks.
     bool Modified = false;
 
+    // Fills the dialog from the request, shows it modally and gives the binding saved, or
+    // nothing when the user cancelled or closed it.
+    std::optional<TBinding> Edit(const TEditRequest& request);
+
     void FormActivate(fw::TObject* Sender);
     void FormClose(fw::TObject* Sender, fw::TCloseAction& Action);
     void FormCloseQuery(fw::TObject* Sender, bool& CanClose);
@@ -51,6 +72,7 @@ protected:
     void ReadDescription() override;
 
 private:
+    TEditRequest FRequest;
     void Edited(fw::TObject* Sender) { (void)Sender, Modified = true; }
 };
 

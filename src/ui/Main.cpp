@@ -2,19 +2,17 @@
 
 #include "framework/Application.h"
 #include "framework/WinText.h"
-#include "launch/Launch.h"
-#include "ui/StateImagePixels.h"
+#include "ui/StateImages.h"
 
 using namespace fw;
 
 TFormMain* FormMain = nullptr;
 
-TFormMain::TFormMain(TComponent* AOwner) : TForm(AOwner) {}
+TFormMain::TFormMain(TComponent* AOwner)
+    : TForm(AOwner), Launcher([this] { return HandleAllocated() ? Handle() : nullptr; }) {}
 
 TFormMain::~TFormMain() {
-    // The launcher must not reach into a window that is gone.
-    LaunchContext.OwnerWindow = nullptr;
-    LaunchContext.SetTrayEnabled = nullptr;
+    if (Application) Application->RemoveBoxWatchers(this);
 }
 
 void TFormMain::ReadDescription() {
@@ -49,6 +47,8 @@ void TFormMain::ReadDescription() {
     QmR->SetCompany("Morvane");
     QmR->SetGroup("Software");
     QmHK->SetQmReg(QmR);
+    // The company under which an earlier edition stored its bindings.
+    FStore = std::make_unique<TBindingStore>(QmR, "morvane.example");
 
     ImageList1 = new TImageList(this, 16, 16);
     ImageList1->SetName("ImageList1");
@@ -77,13 +77,17 @@ void TFormMain::ReadDescription() {
     TrayIcon1->SetStartMinimized(true);
     TrayIcon1->SetMinimizeToTray(true);
     TrayIcon1->OnClick = Bind(this, &TFormMain::TrayIcon1Click);
+    // While any message of the program is open the tray ignores clicks; afterwards it is as
+    // it was before.
+    Application->AddBoxWatcher(this, [this](bool open) {
+        if (open) FTrayWasEnabled = TrayIcon1->Enabled();
+        TrayIcon1->SetEnabled(open ? false : FTrayWasEnabled);
+    });
 
-    FillStateImages();
+    FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
     ListView1->SetStateImages(ImageList1);
     ListView1->OnColumnClick = Bind(this, &TFormMain::ListView1ColumnClick);
     ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
-    ListView1->OnKeyPress = Bind(this, &TFormMain::ListView1KeyPress);
-    ListView1->OnDblClick = Bind(this, &TFormMain::ListView1DblClick);
     ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
     ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
     QmHK->OnRegistrationChanged = Bind(this, &TFormMain::QmHKRegistrationChanged);
@@ -95,30 +99,6 @@ void TFormMain::ReadDescription() {
     OnShow = Bind(this, &TFormMain::FormShow);
     OnHide = Bind(this, &TFormMain::FormHide);
     OnKeyDown = Bind(this, &TFormMain::FormKeyDown);
-
-    LaunchContext.OwnerWindow = [this] { return Handle(); };
-    LaunchContext.SetTrayEnabled = [this](bool on) { TrayIcon1->SetEnabled(on); };
-}
-
-void TFormMain::FillStateImages() {
-    // Drawn by the program at the window's DPI: 16 x 16 at 96 DPI.
-    const int size = ScaleForWindow(Handle(), 16);
-    ImageList1->Resize(size, size);
-    for (int image : {0, 1}) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = size;
-        bi.bmiHeader.biHeight = -size;  // top-down
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        THBitmap bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap || !bits) throw std::runtime_error("Cannot create the list's state images");
-        const std::vector<std::uint32_t> pixels = StateImagePixels(image, size);
-        std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
-        ImageList1->AddBitmap(bitmap.Get());
-    }
 }
 
 void TFormMain::FormCreate(TObject* Sender) {
@@ -127,14 +107,18 @@ void TFormMain::FormCreate(TObject* Sender) {
 }
 
 void TFormMain::StartupSequence() {
-    // A copy that found another one running has asked to end: it reads and writes nothing.
-    if (Application->TerminateRequested()) return;
+    // A copy that found another one running, and a program told to end while a start-up
+    // message was open, reads and writes nothing more.
+    auto ending = [] { return Application->TerminateRequested(); };
+    if (ending()) return;
     VersionInfo1->SetExeName(ModuleFileName());
     VersionInfo1->ReadVersionInfo();
     HiddenWindows.Clear();
-    SortColumn = 1;
+    // The model starts sorted by the "Hotkey" column.
     LoadWindowPlacement();
+    if (ending()) return;
     LoadBindings();
+    if (ending()) return;
     if (IsFirstRun) {
         // A setting that cannot be written is told; the demo goes on all the same.
         for (void (TFormMain::*set)(bool) : {&TFormMain::SetRunAtStartup, &TFormMain::SetNewBrowser}) {
@@ -143,11 +127,13 @@ void TFormMain::StartupSequence() {
             } catch (const std::exception& e) {
                 Application->ShowError(e.what());
             }
+            if (ending()) return;
         }
         Show();
         ShowMessageBox("Try pressing the F9 key now to see the demo...", "One-time Tarvo Demo",
                        MB_OK | MB_ICONINFORMATION);
         IsFirstRun = false;
+        if (ending()) return;
     }
     LoadNewBrowser();
 }
@@ -155,15 +141,16 @@ void TFormMain::StartupSequence() {
 void TFormMain::FormActivate(TObject* Sender) {
     (void)Sender;
     ExitRequested = false;
-    // The blank row is always the last one.
-    if (ListView1->Count() > 0) ListView1->SetItemFocused(ListView1->Count() - 1);
+    ListView1->SetItemFocused(FList.BlankRow());
 }
 
 void TFormMain::FormCloseQuery(TObject* Sender, bool& CanClose) {
     (void)Sender;
+    // Read first: a message shown while hiding must not turn an Exit into a hide.
+    const bool exiting = ExitRequested;
     if (Visible()) {
         Hide();
-        CanClose = ExitRequested;
+        CanClose = exiting;
     } else {
         CanClose = true;
     }
@@ -182,17 +169,36 @@ void TFormMain::cmdExit1Click(TObject* Sender) {
 
 void TFormMain::QmHKHotKeys(TObject* Sender, std::uint16_t HotKeyIndex) {
     (void)Sender;
-    if (HotKeyIndex >= BindingCount()) return;
-    ExecuteAction(ListView1->ItemCaption(HotKeyIndex));
+    // Item i is row i is binding i of the list.
+    if (FList.IsBindingRow(HotKeyIndex)) Launcher.ExecuteAction(FList.At(HotKeyIndex).Action);
 }
 
 LRESULT TFormMain::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_ENDSESSION && wParam) ShowAllHiddenWindows();
-    const LRESULT result = TForm::ControlProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_DPICHANGED) {
+    switch (msg) {
+    case WM_QUERYENDSESSION:
+        // The session may always end: the window hides, storing its place, and says yes.
+        FEndingSession = true;
+        if (Visible()) GuardedCall([this] {
+                Hide();
+                return LRESULT{0};
+            });
+        return TRUE;
+    case WM_ENDSESSION:
+        FEndingSession = wParam != 0;
+        if (wParam) {
+            // Ends as Exit does: hotkeys released, tray icon removed, hidden windows back.
+            ShowAllHiddenWindows();
+            Application->Terminate();
+        }
+        return 0;
+    case WM_DPICHANGED: {
+        const LRESULT result = TForm::ControlProc(hwnd, msg, wParam, lParam);
         // The state images are drawn for the new DPI, not stretched.
-        FillStateImages();
+        FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
         ListView1->SetStateImages(ImageList1);
+        return result;
     }
-    return result;
+    default:
+        return TForm::ControlProc(hwnd, msg, wParam, lParam);
+    }
 }

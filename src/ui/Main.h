@@ -1,25 +1,30 @@
-// The main window: the binding list, its menus and the program's start-up and close rules.
+// The main window: it shows the binding list, carries the menus and runs the program's
+// start-up and close rules. The bindings themselves live in the model, FList; the list view
+// and the hotkey items follow it, and the store saves from it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/Binding.h"
 #include "framework/Dialogs.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"
 #include "framework/Menus.h"
 #include "hotkeys/QmHotKey.h"
+#include "launch/Launch.h"
 #include "settings/BindingStore.h"
 #include "settings/QmReg.h"
 #include "shell/OneInstance.h"
 #include "shell/TrayIcon.h"
 #include "shell/VersionInfo.h"
+#include "ui/BindingList.h"
 
-// The column the binding rows stay sorted by: 0 "Action", 1 "Hotkey".
-extern int SortColumn;
+class TFormAccelerator;
+class TFormOption;
+class TAboutBox;
 
 class TFormMain : public fw::TForm {
 public:
@@ -38,32 +43,29 @@ public:
     TOneInstance* OneInstance1 = nullptr;
     TInfoExe* VersionInfo1 = nullptr;
     fw::TOpenDialog* OpenDialog1 = nullptr;
+    // List menu items, then the tray menu's.
+    fw::TMenuItem *cmdAdd1 = nullptr, *cmdEdit1 = nullptr, *cmdDelete1 = nullptr,
+                  *DisableSelected1 = nullptr, *EnableSelected1 = nullptr, *cmdDisableAll1 = nullptr,
+                  *cmdEnableAll1 = nullptr, *Hide1 = nullptr, *cmdOption1 = nullptr,
+                  *cmdAbout1 = nullptr, *cmdExit1 = nullptr;
+    fw::TMenuItem *cmdDisableAll2 = nullptr, *cmdEnableAll2 = nullptr, *Show2 = nullptr,
+                  *Hide2 = nullptr, *cmdOption2 = nullptr, *cmdAbout2 = nullptr, *cmdExit2 = nullptr;
 
-    // List menu items.
-    fw::TMenuItem* cmdAdd1 = nullptr;
-    fw::TMenuItem* cmdEdit1 = nullptr;
-    fw::TMenuItem* cmdDelete1 = nullptr;
-    fw::TMenuItem* DisableSelected1 = nullptr;
-    fw::TMenuItem* EnableSelected1 = nullptr;
-    fw::TMenuItem* cmdDisableAll1 = nullptr;
-    fw::TMenuItem* cmdEnableAll1 = nullptr;
-    fw::TMenuItem* Hide1 = nullptr;
-    fw::TMenuItem* cmdOption1 = nullptr;
-    fw::TMenuItem* cmdAbout1 = nullptr;
-    fw::TMenuItem* cmdExit1 = nullptr;
-    // Tray menu items.
-    fw::TMenuItem* cmdDisableAll2 = nullptr;
-    fw::TMenuItem* cmdEnableAll2 = nullptr;
-    fw::TMenuItem* Show2 = nullptr;
-    fw::TMenuItem* Hide2 = nullptr;
-    fw::TMenuItem* cmdOption2 = nullptr;
-    fw::TMenuItem* cmdAbout2 = nullptr;
-    fw::TMenuItem* cmdExit2 = nullptr;
-
+    // Runs the bindings' action commands; tests put a recorder in place of the shell.
+    TLauncher Launcher;
     // Set by Exit, cleared by every activation; read by the close rule.
     bool ExitRequested = false;
     // True between seeding the default binding and the end of start-up.
     bool IsFirstRun = false;
+
+    // The dialogs the commands open. Until the program hands them over, once every window
+    // exists and start-up is over, no command that needs one is connected.
+    struct TDialogs {
+        TFormAccelerator& Editor;
+        TFormOption& Options;
+        TAboutBox& About;
+    };
+    void Connect(const TDialogs& dialogs);
 
     // Start-up and lifecycle.
     void FormCreate(fw::TObject* Sender);
@@ -74,7 +76,7 @@ public:
     void cmdExit1Click(fw::TObject* Sender);
     void QmHKHotKeys(fw::TObject* Sender, std::uint16_t HotKeyIndex);
 
-    // The binding list: row i and hotkey item i are one binding; a blank row ends the list.
+    // The binding list's operations: the model changes, then the views follow it.
     // keyCode must be a code of the key table other than NONE: std::invalid_argument otherwise.
     void AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
                     bool shift, bool enabled);
@@ -92,21 +94,14 @@ public:
     void cmdDisableSelected1Click(fw::TObject* Sender);
     void cmdEnableAll1Click(fw::TObject* Sender);
     void cmdDisableAll1Click(fw::TObject* Sender);
+    const TBindingList& List() const { return FList; }
     // The number of bindings; the blank row is the row at this index.
-    int BindingCount() const;
-    // Whether a row holds a binding: any row before the blank row, whatever its action.
-    bool IsBindingRow(int row) const { return row >= 0 && row < BindingCount(); }
-    // Binding i as row i and item i hold it.
-    TBinding BindingAt(int i) const;
-    std::vector<TBinding> Bindings() const;
-    // The shortcut text of every binding row, in row order.
-    std::vector<std::string> Shortcuts() const;
-    // Every shortcut off while a binding is edited, and those of enabled rows on again after.
-    void SuspendHotKeys();
-    void ResumeHotKeys();
+    int BindingCount() const { return FList.Count(); }
+    bool IsBindingRow(int row) const { return FList.IsBindingRow(row); }
+    // Every shortcut off while a binding is edited, and those of enabled bindings on after.
+    void SetHotKeysSuspended(bool suspended);
 
     // Stored bindings and settings.
-    TBindingStore& Store();
     std::string SettingsKeyPath();
     std::string HotKeysKeyPath();
     void SaveBindings();
@@ -118,8 +113,7 @@ public:
     void LoadNewBrowser();
 
     // The binding editor for the selected row: a binding row is edited, the blank row adds.
-    void OpenEditor();
-    // True while the editor (and the recorder over it) is open.
+    void OpenEditor(TFormAccelerator& editor);
     bool Editing() const { return FEditing; }
 
     // Showing, hiding and the menus.
@@ -130,13 +124,7 @@ public:
     void FormHide(fw::TObject* Sender);
     void FormKeyDown(fw::TObject* Sender, std::uint16_t& Key, fw::TShiftState Shift);
     void popupListViewPopup(fw::TObject* Sender);
-    void cmdAdd1Click(fw::TObject* Sender);
-    void cmdEdit1Click(fw::TObject* Sender);
     void cmdDelete1Click(fw::TObject* Sender);
-    void cmdOption1Click(fw::TObject* Sender);
-    void cmdAbout1Click(fw::TObject* Sender);
-    void ListView1DblClick(fw::TObject* Sender);
-    void ListView1KeyPress(fw::TObject* Sender, char& Key);
     void ListView1KeyDown(fw::TObject* Sender, std::uint16_t& Key, fw::TShiftState Shift);
     void ListView1SelectItem(fw::TObject* Sender, int Item, bool Selected);
 
@@ -148,22 +136,19 @@ private:
     void BuildMenus();
     void UpdateTrayItems();
     void ShowInFront();
+    // Brings the list view and the hotkey items in step with the model after a change.
+    void Follow(const TListChange& change, bool retryRefused = false);
+    void FollowHotKeys();
+    void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
     // Tells the user which of these rows' shortcuts another program holds, in one message.
     void ReportRefused(const std::vector<int>& rows);
-    int RowOfShortcut(const std::string& text) const;
-    // The text a row is sorted by: its action (0) or its shortcut text (1).
-    const std::string& ColumnText(int row, int column) const;
-    bool IsSorted(int column) const;
-    // Whether a row sits in order between its neighbours.
-    bool InOrderAround(int row, int column) const;
-    void FillStateImages();
-    void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
-    // Appends bindings and sorts once: the order sorting after every add would give, since
-    // equal keys keep the order they came in.
-    void AddBindings(const std::vector<TBinding>& bindings);
-    bool FDeferSort = false;
-    bool FEditing = false;
+
+    TBindingList FList;
     std::unique_ptr<TBindingStore> FStore;
+    bool FEditing = false;
+    bool FHotKeysSuspended = false;
+    bool FTrayWasEnabled = true;
+    bool FEndingSession = false;
 };
 
 extern TFormMain* FormMain;

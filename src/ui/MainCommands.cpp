@@ -1,8 +1,6 @@
 // The main window's commands: both pop-up menus, the list's keys and clicks, showing and
 // hiding, and the hand-off to the binding editor.
-#include "app/Keys.h"
 #include "framework/Application.h"
-#include "launch/Launch.h"
 #include "ui/About.h"
 #include "ui/Accelerator.h"
 #include "ui/Main.h"
@@ -11,45 +9,77 @@
 using namespace fw;
 
 void TFormMain::BuildMenus() {
-    auto item = [this](TPopupMenu* menu, const char* name, const char* caption,
-                       TNotifyEvent onClick) {
-        auto* mi = new TMenuItem(this);
-        mi->SetName(name);
-        mi->SetCaption(caption);
-        mi->OnClick = std::move(onClick);
-        menu->Add(mi);
-        return mi;
+    struct TItem {
+        TPopupMenu* Menu;
+        TMenuItem** Field;  // nullptr for a separator
+        const char* Name;
+        const char* Caption;
+        void (TFormMain::*Click)(TObject*);  // nullptr: connected once the dialogs exist
     };
-    cmdAdd1 = item(popupListView, "cmdAdd1", "&Add", Bind(this, &TFormMain::cmdAdd1Click));
-    cmdEdit1 = item(popupListView, "cmdEdit1", "Edi&t", Bind(this, &TFormMain::cmdEdit1Click));
-    cmdDelete1 = item(popupListView, "cmdDelete1", "Delete", Bind(this, &TFormMain::cmdDelete1Click));
+    const TItem items[] = {
+        {popupListView, &cmdAdd1, "cmdAdd1", "&Add", nullptr},
+        {popupListView, &cmdEdit1, "cmdEdit1", "Edi&t", nullptr},
+        {popupListView, &cmdDelete1, "cmdDelete1", "Delete", &TFormMain::cmdDelete1Click},
+        {popupListView, nullptr, "N3", "-", nullptr},
+        {popupListView, &DisableSelected1, "DisableSelected1", "D&isable Selected", &TFormMain::cmdDisableSelected1Click},
+        {popupListView, &EnableSelected1, "EnableSelected1", "E&nable Selected", &TFormMain::cmdEnableSelected1Click},
+        {popupListView, nullptr, "ListViewSep1", "-", nullptr},
+        {popupListView, &cmdDisableAll1, "cmdDisableAll1", "&Disable All", &TFormMain::cmdDisableAll1Click},
+        {popupListView, &cmdEnableAll1, "cmdEnableAll1", "&Enable All", &TFormMain::cmdEnableAll1Click},
+        {popupListView, nullptr, "N2", "-", nullptr},
+        {popupListView, &Hide1, "Hide1", "&Hide", &TFormMain::Hide1Click},
+        {popupListView, nullptr, "ListViewSep2", "-", nullptr},
+        {popupListView, &cmdOption1, "cmdOption1", "&Options...", nullptr},
+        {popupListView, &cmdAbout1, "cmdAbout1", "About...", nullptr},
+        {popupListView, &cmdExit1, "cmdExit1", "E&xit", &TFormMain::cmdExit1Click},
+        {popupTrayIcon, &cmdDisableAll2, "cmdDisableAll2", "&Disable All", &TFormMain::cmdDisableAll1Click},
+        {popupTrayIcon, &cmdEnableAll2, "cmdEnableAll2", "&Enable All", &TFormMain::cmdEnableAll1Click},
+        {popupTrayIcon, nullptr, "N1", "-", nullptr},
+        {popupTrayIcon, &Show2, "Show2", "&Show", &TFormMain::Show2Click},
+        {popupTrayIcon, &Hide2, "Hide2", "&Hide", &TFormMain::Hide1Click},
+        {popupTrayIcon, nullptr, "TrayIconSep1", "-", nullptr},
+        {popupTrayIcon, &cmdOption2, "cmdOption2", "&Options...", nullptr},
+        {popupTrayIcon, &cmdAbout2, "cmdAbout2", "&About...", nullptr},
+        {popupTrayIcon, &cmdExit2, "cmdExit2", "E&xit", &TFormMain::cmdExit1Click},
+    };
+    for (const TItem& it : items) {
+        auto* mi = new TMenuItem(this);
+        mi->SetName(it.Name);
+        mi->SetCaption(it.Caption);
+        if (it.Click) mi->OnClick = Bind(this, it.Click);
+        it.Menu->Add(mi);
+        if (it.Field) *it.Field = mi;
+        // What opens a dialog stays off until the dialogs are there.
+        if (it.Field && !it.Click) mi->SetEnabled(false);
+    }
     cmdDelete1->SetShortCut("Del");
-    item(popupListView, "N3", "-", nullptr);
-    DisableSelected1 = item(popupListView, "DisableSelected1", "D&isable Selected",
-                            Bind(this, &TFormMain::cmdDisableSelected1Click));
-    EnableSelected1 = item(popupListView, "EnableSelected1", "E&nable Selected",
-                           Bind(this, &TFormMain::cmdEnableSelected1Click));
-    item(popupListView, "ListViewSep1", "-", nullptr);
-    cmdDisableAll1 = item(popupListView, "cmdDisableAll1", "&Disable All", Bind(this, &TFormMain::cmdDisableAll1Click));
-    cmdEnableAll1 = item(popupListView, "cmdEnableAll1", "&Enable All", Bind(this, &TFormMain::cmdEnableAll1Click));
-    item(popupListView, "N2", "-", nullptr);
-    Hide1 = item(popupListView, "Hide1", "&Hide", Bind(this, &TFormMain::Hide1Click));
-    item(popupListView, "ListViewSep2", "-", nullptr);
-    cmdOption1 = item(popupListView, "cmdOption1", "&Options...", Bind(this, &TFormMain::cmdOption1Click));
-    cmdAbout1 = item(popupListView, "cmdAbout1", "About...", Bind(this, &TFormMain::cmdAbout1Click));
-    cmdExit1 = item(popupListView, "cmdExit1", "E&xit", Bind(this, &TFormMain::cmdExit1Click));
-    popupListView->OnPopup = Bind(this, &TFormMain::popupListViewPopup);
-
-    cmdDisableAll2 = item(popupTrayIcon, "cmdDisableAll2", "&Disable All", Bind(this, &TFormMain::cmdDisableAll1Click));
-    cmdEnableAll2 = item(popupTrayIcon, "cmdEnableAll2", "&Enable All", Bind(this, &TFormMain::cmdEnableAll1Click));
-    item(popupTrayIcon, "N1", "-", nullptr);
-    Show2 = item(popupTrayIcon, "Show2", "&Show", Bind(this, &TFormMain::Show2Click));
-    Hide2 = item(popupTrayIcon, "Hide2", "&Hide", Bind(this, &TFormMain::Hide1Click));
     Hide2->SetEnabled(false);
-    item(popupTrayIcon, "TrayIconSep1", "-", nullptr);
-    cmdOption2 = item(popupTrayIcon, "cmdOption2", "&Options...", Bind(this, &TFormMain::cmdOption1Click));
-    cmdAbout2 = item(popupTrayIcon, "cmdAbout2", "&About...", Bind(this, &TFormMain::cmdAbout1Click));
-    cmdExit2 = item(popupTrayIcon, "cmdExit2", "E&xit", Bind(this, &TFormMain::cmdExit1Click));
+    popupListView->OnPopup = Bind(this, &TFormMain::popupListViewPopup);
+}
+
+void TFormMain::Connect(const TDialogs& dialogs) {
+    // The editor, the options dialog and the about box are reached only through these, so
+    // no command can reach a dialog before it exists.
+    TFormAccelerator& editor = dialogs.Editor;
+    auto edit = [this, &editor](TObject*) {
+        if (ListView1->Selected() >= 0) OpenEditor(editor);
+    };
+    cmdAdd1->OnClick = [this, &editor](TObject*) {
+        ListView1->SetSelected(FList.BlankRow());
+        OpenEditor(editor);
+    };
+    cmdEdit1->OnClick = edit;
+    ListView1->OnDblClick = edit;
+    ListView1->OnKeyPress = [this, &editor](TObject*, char& Key) {
+        if (Key != '\r' || ListView1->Selected() < 0) return;
+        Key = 0;
+        OpenEditor(editor);
+    };
+    // Shown modelessly; showing one that is open brings it forward.
+    for (TMenuItem* item : {cmdOption1, cmdOption2}) item->OnClick = [&options = dialogs.Options](TObject*) { options.Show(); };
+    for (TMenuItem* item : {cmdAbout1, cmdAbout2}) item->OnClick = [&about = dialogs.About](TObject*) { about.Show(); };
+    for (TMenuItem* item : {cmdAdd1, cmdOption1, cmdOption2, cmdAbout1, cmdAbout2}) item->SetEnabled(true);
+    UpdateTrayItems();
 }
 
 void TFormMain::UpdateTrayItems() {
@@ -64,37 +94,14 @@ void TFormMain::UpdateTrayItems() {
 void TFormMain::popupListViewPopup(TObject* Sender) {
     (void)Sender;
     const int i = ListView1->Selected();
-    cmdEdit1->SetEnabled(i >= 0);
-    cmdDelete1->SetEnabled(IsBindingRow(i));
-}
-
-void TFormMain::cmdAdd1Click(TObject* Sender) {
-    (void)Sender;
-    ListView1->SetSelected(BindingCount());
-    OpenEditor();
-}
-
-void TFormMain::cmdEdit1Click(TObject* Sender) {
-    (void)Sender;
-    if (ListView1->Selected() >= 0) OpenEditor();
+    // Edit opens the editor: only once it is connected.
+    cmdEdit1->SetEnabled(i >= 0 && cmdAdd1->Enabled());
+    cmdDelete1->SetEnabled(FList.IsBindingRow(i));
 }
 
 void TFormMain::cmdDelete1Click(TObject* Sender) {
     (void)Sender;
     DeleteSelected();
-}
-
-void TFormMain::ListView1DblClick(TObject* Sender) {
-    (void)Sender;
-    if (ListView1->Selected() >= 0) OpenEditor();
-}
-
-void TFormMain::ListView1KeyPress(TObject* Sender, char& Key) {
-    (void)Sender;
-    if (Key == '\r' && ListView1->Selected() >= 0) {
-        Key = 0;
-        OpenEditor();
-    }
 }
 
 void TFormMain::ListView1KeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
@@ -106,7 +113,7 @@ void TFormMain::ListView1KeyDown(TObject* Sender, std::uint16_t& Key, TShiftStat
         if (selected >= 0) ListView1->SetItemFocused(selected);
     } else if (Key == VK_DELETE) {
         // The Delete item's rule for the row selected now, whatever the menu showed last.
-        if (IsBindingRow(selected)) DeleteSelected();
+        if (FList.IsBindingRow(selected)) DeleteSelected();
         Key = 0;
     }
 }
@@ -115,20 +122,9 @@ void TFormMain::ListView1SelectItem(TObject* Sender, int Item, bool Selected) {
     (void)Sender;
     (void)Item;
     (void)Selected;
-    const int blank = BindingCount();
     RECT client{};
     ::GetClientRect(ListView1->Handle(), &client);
-    if (ListView1->TopOfRow(blank) <= client.bottom) ListView1->SetItemFocused(blank);
-}
-
-void TFormMain::cmdOption1Click(TObject* Sender) {
-    (void)Sender;
-    FormOption->Show();  // brings it forward when it is open already
-}
-
-void TFormMain::cmdAbout1Click(TObject* Sender) {
-    (void)Sender;
-    AboutBox->Show();
+    if (ListView1->TopOfRow(FList.BlankRow()) <= client.bottom) ListView1->SetItemFocused(FList.BlankRow());
 }
 
 void TFormMain::TrayIcon1Click(TObject* Sender) {
@@ -162,7 +158,13 @@ void TFormMain::FormHide(TObject* Sender) {
     (void)Sender;
     Show2->SetEnabled(true);
     Hide2->SetEnabled(false);
-    SaveWindowPlacement();
+    try {
+        SaveWindowPlacement();
+    } catch (const std::exception& e) {
+        // Told, and the hide goes on: an Exit still ends the program. While the session
+        // ends nobody is there to answer a message.
+        if (!FEndingSession) Application->ShowError(e.what());
+    }
 }
 
 void TFormMain::FormKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
@@ -171,58 +173,23 @@ void TFormMain::FormKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shi
     if (Key == VK_ESCAPE) Hide();
 }
 
-void TFormMain::ReportRefused(const std::vector<int>& rows) {
-    std::vector<std::string> held;
-    for (int i : rows) {
-        if (!IsBindingRow(i)) continue;
-        const THotKeyItem* item = QmHK->HotKeys()->Items(i);
-        if (item->Enabled() && item->Refused()) held.push_back(ListView1->SubItems(i).at(0));
-    }
-    if (held.empty()) return;
-    std::string text;
-    if (held.size() == 1) {
-        text = "The shortcut " + held[0] + " is held by another program, so it cannot run now.\r\n"
-               "It stays enabled and works at a later start once the shortcut is free.";
-    } else {
-        text = "These shortcuts are held by other programs, so they cannot run now:";
-        for (const std::string& s : held) text += "\r\n    " + s;
-        text += "\r\nThey stay enabled and work at a later start once the shortcuts are free.";
-    }
-    ShowMessageBox(text, "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
-}
-
-void TFormMain::OpenEditor() {
+void TFormMain::OpenEditor(TFormAccelerator& editor) {
     const int i = ListView1->Selected();
     if (i < 0) return;
-    TFormAccelerator* editor = FormAccelerator;
-    if (editor->cbKey->Items().Count() == 0)
-        for (std::string_view name : KeyNames) editor->cbKey->Items().Add(std::string(name));
     // A binding row is edited, whatever its action; the blank row after the last adds one.
-    const bool editing = IsBindingRow(i);
-    if (editing) {
-        const TBinding b = BindingAt(i);
-        editor->cbAction->SetText(b.Action);
-        editor->chkCtrl->SetChecked(b.Ctrl());
-        editor->chkAlt->SetChecked(b.Alt());
-        editor->chkShift->SetChecked(b.Shift());
-        editor->cbKey->SetItemIndex(b.Key);
-    } else {
-        editor->cbAction->SetItemIndex(-1);
-        editor->cbAction->SetText("http://");
-        for (TCheckBox* c : {editor->chkCtrl, editor->chkAlt, editor->chkShift}) c->SetChecked(false);
-        editor->cbKey->SetItemIndex(-1);
-        editor->cbKey->SetText("(Choose Key)");
-    }
-    editor->chkEnabled->SetChecked(ListView1->StateIndex(i) == 0);
-    editor->EditIndex = i;
-    editor->Saved = false;
-    editor->Modified = false;
+    const bool editing = FList.IsBindingRow(i);
+    TEditRequest request;
+    if (editing) request.Binding = FList.At(i);
+    request.EditIndex = i;
+    request.Shortcuts = FList.Shortcuts();
+    request.HeldBy = [this](const TBinding& b) { (void)this; (void)b; return std::optional<std::string>(); }; // TEMP
+    request.SuspendHotKeys = [this](bool suspended) { SetHotKeysSuspended(suspended); };
 
     FEditing = true;
     UpdateTrayItems();
-    int result = mrCancel;
+    std::optional<TBinding> result;
     try {
-        result = editor->ShowModal();
+        result = editor.Edit(request);
     } catch (...) {
         FEditing = false;
         UpdateTrayItems();
@@ -232,18 +199,13 @@ void TFormMain::OpenEditor() {
     UpdateTrayItems();
     // Exit chosen during the edit ends the program: nothing is applied, nothing shown.
     if (Application->TerminateRequested()) return;
-    if (result == mrOk && editor->Saved) {
-        const std::optional<TBinding> b =
-            MakeBinding(editor->ActionText, editor->KeyCode, editor->chkCtrl->Checked(),
-                        editor->chkAlt->Checked(), editor->chkShift->Checked(), editor->chkEnabled->Checked());
-        if (b) {
-            if (editing)
-                UpdateBinding(*b);
-            else
-                AddBinding(*b);
-            SaveBindings();
-            ReportRefused({RowOfShortcut(b->ShortcutText())});
-        }
+    if (result) {
+        if (editing)
+            UpdateBinding(*result);
+        else
+            AddBinding(*result);
+        SaveBindings();
+        ReportRefused({FList.RowOfShortcut(result->ShortcutText())});
     }
     ShowInFront();
 }

@@ -1,23 +1,13 @@
-// The binding list: rows of ListView1 and items of QmHK kept in lockstep behind the blank row.
-#include <optional>
+// The binding list's operations: each changes the model, then the list view and the hotkey
+// items follow it. Row i, item i and binding i of the model are one binding for the whole run.
 #include <stdexcept>
 
-#include "launch/Launch.h"
-#include "ui/BindingOrder.h"
 #include "ui/Main.h"
+#include "ui/Messages.h"
 
 using namespace fw;
 
-int SortColumn = 1;
-
 namespace {
-
-// Sets an item's key, then its modifiers: modifiers are ignored while the item has no key.
-void SetShortcut(THotKeyItem* item, TVirtKey key, TModifiers modifiers) {
-    item->SetVirtKey(key);
-    item->SetModifiers(TModifiers());
-    item->SetModifiers(modifiers);
-}
 
 TBinding BindingOfCode(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
                        bool shift, bool enabled) {
@@ -27,23 +17,80 @@ TBinding BindingOfCode(const std::string& action, std::uint16_t keyCode, bool ct
     return *b;
 }
 
-const char* const kRefusedHint =
-    "Another program holds this shortcut, so it cannot run here until that program lets it go.";
+// Sets an item's key, then its modifiers: modifiers are ignored while the item has no key.
+void SetShortcut(THotKeyItem* item, const TBinding& b) {
+    item->SetVirtKey(b.Key);
+    item->SetModifiers(TModifiers());
+    item->SetModifiers(b.Modifiers);
+}
 
 }  // namespace
 
-int TFormMain::BindingCount() const { return QmHK->HotKeys()->Count(); }
-
-TBinding TFormMain::BindingAt(int i) const {
-    const THotKeyItem* item = QmHK->HotKeys()->Items(i);
-    return {ListView1->ItemCaption(i), item->VirtKey(), item->Modifiers(), item->Enabled()};
+void TFormMain::Follow(const TListChange& change, bool retryRefused) {
+    TListUpdate update(ListView1);
+    THotKeys* items = QmHK->HotKeys();
+    const int n = FList.Count();
+    if (ListView1->Count() == 0) ListView1->Insert(0);  // the blank row
+    // A deleted binding takes its row and its item (and so its registration) with it.
+    if (n < items->Count() && change.Rows.size() == 1) {
+        items->Items(change.Rows[0])->DeleteItem();
+        ListView1->Delete(change.Rows[0]);
+    }
+    // Added bindings get a row before the blank one and an item; rows that moved take their
+    // items along, so every binding keeps its registration.
+    while (items->Count() < n) {
+        ListView1->Insert(items->Count());
+        items->Add();
+    }
+    if (!change.From.empty()) {
+        ListView1->ReorderRows(change.From);
+        items->Reorder(change.From);
+    }
+    for (int i = 0; i < n; ++i) {
+        const TBinding& b = FList.At(i);
+        if (ListView1->ItemCaption(i) != b.Action) ListView1->SetItemCaption(i, b.Action);
+        const std::string text = b.ShortcutText();
+        if (ListView1->SubItems(i) != std::vector<std::string>{text}) ListView1->SetSubItems(i, {text});
+        ListView1->SetStateIndex(i, b.Enabled ? 0 : 1);
+    }
+    ListView1->SetStateIndex(n, 0);
+    FollowHotKeys();
+    // One the system refused before is asked for again: the user wants it on now.
+    if (retryRefused && !FHotKeysSuspended)
+        for (int row : change.Rows)
+            if (THotKeyItem* item = items->Items(row); item->Enabled() && !item->Registered()) item->RegisterKey();
 }
 
-std::vector<TBinding> TFormMain::Bindings() const {
-    std::vector<TBinding> all;
-    all.reserve(static_cast<size_t>(BindingCount()));
-    for (int i = 0; i < BindingCount(); ++i) all.push_back(BindingAt(i));
-    return all;
+void TFormMain::FollowHotKeys() {
+    THotKeys* items = QmHK->HotKeys();
+    const int n = FList.Count();
+    // Every item whose shortcut changes is off before any is registered anew, so no two
+    // registrations ever carry one shortcut.
+    std::vector<bool> rekey(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        THotKeyItem* item = items->Items(i);
+        const TBinding& b = FList.At(i);
+        rekey[static_cast<size_t>(i)] = item->VirtKey() != b.Key || !(item->Modifiers() == b.Modifiers);
+        if (rekey[static_cast<size_t>(i)]) item->SetEnabled(false);
+    }
+    for (int i = 0; i < n; ++i) {
+        THotKeyItem* item = items->Items(i);
+        if (rekey[static_cast<size_t>(i)]) SetShortcut(item, FList.At(i));
+        item->SetEnabled(FList.At(i).Enabled && !FHotKeysSuspended);
+    }
+}
+
+void TFormMain::SetHotKeysSuspended(bool suspended) {
+    FHotKeysSuspended = suspended;
+    FollowHotKeys();
+}
+
+void TFormMain::QmHKRegistrationChanged(TObject* Sender, int Index) {
+    (void)Sender;
+    if (!FList.IsBindingRow(Index) || Index >= ListView1->Count()) return;
+    const bool refused = QmHK->HotKeys()->Items(Index)->Refused();
+    FList.SetRefused(Index, refused);
+    ListView1->SetRowMark(Index, refused, refused ? RefusedHint() : "");
 }
 
 void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
@@ -51,67 +98,7 @@ void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, boo
     AddBinding(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled));
 }
 
-void TFormMain::AddBinding(const TBinding& b) {
-    if (b.Key == vkNone || !IsVirtKey(b.Key)) throw std::invalid_argument("A binding needs a key");
-    const std::string text = b.ShortcutText();
-    TListUpdate update(ListView1);
-    // When the rows are in order, the new row goes straight to the place the sort would move
-    // it to: after every equal key. (SortList on the other column can leave them otherwise.)
-    const int n = BindingCount();
-    int at = n;
-    if (!FDeferSort && (SortColumn == 0 || SortColumn == 1) && IsSorted(SortColumn)) {
-        at = InsertPosition(n, [this](int row) -> const std::string& { return ColumnText(row, SortColumn); },
-                            SortColumn == 0 ? b.Action : text);
-    }
-    ListView1->Insert(at);
-    ListView1->SetStateIndex(at, b.Enabled ? 0 : 1);
-    ListView1->SetItemCaption(at, b.Action);
-    ListView1->AddSubItem(at, text);
-    THotKeyItem* item = QmHK->HotKeys()->Add();
-    if (at != n) {
-        std::vector<int> from(static_cast<size_t>(n) + 1);
-        for (int p = 0; p <= n; ++p) from[static_cast<size_t>(p)] = p < at ? p : (p == at ? n : p - 1);
-        QmHK->HotKeys()->Reorder(from);
-    }
-    SetShortcut(item, b.Key, b.Modifiers);
-    item->SetEnabled(b.Enabled);
-    if (!FDeferSort && (at == n || !InOrderAround(at, SortColumn))) SortList(SortColumn);
-}
-
-void TFormMain::AddBindings(const std::vector<TBinding>& bindings) {
-    TListUpdate update(ListView1);
-    FDeferSort = true;
-    struct TSortAfter {
-        TFormMain* Form;
-        ~TSortAfter() {
-            Form->FDeferSort = false;
-            fw::GuardedCall([this] {
-                Form->SortList(SortColumn);
-                return LRESULT{0};
-            });
-        }
-    } sortAfter{this};
-    for (const TBinding& b : bindings) AddBinding(b);
-}
-
-bool TFormMain::InOrderAround(int row, int column) const {
-    const int n = BindingCount();
-    return (row == 0 || CompareBindingKeys(ColumnText(row - 1, column), ColumnText(row, column)) <= 0) &&
-           (row + 1 >= n || CompareBindingKeys(ColumnText(row, column), ColumnText(row + 1, column)) <= 0);
-}
-
-const std::string& TFormMain::ColumnText(int row, int column) const {
-    static const std::string none;
-    if (column == 0) return ListView1->ItemCaption(row);
-    const auto& sub = ListView1->SubItems(row);
-    return sub.empty() ? none : sub[0];
-}
-
-bool TFormMain::IsSorted(int column) const {
-    for (int i = 1; i < BindingCount(); ++i)
-        if (CompareBindingKeys(ColumnText(i - 1, column), ColumnText(i, column)) > 0) return false;
-    return true;
-}
+void TFormMain::AddBinding(const TBinding& b) { Follow(FList.Add(b)); }
 
 void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl,
                               bool alt, bool shift, bool enabled) {
@@ -120,104 +107,45 @@ void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, 
 
 void TFormMain::UpdateBinding(const TBinding& b) {
     const int i = ListView1->Selected();
-    if (!IsBindingRow(i)) return;
-    if (b.Key == vkNone || !IsVirtKey(b.Key)) throw std::invalid_argument("A binding needs a key");
-    const std::string text = b.ShortcutText();
-    TListUpdate update(ListView1);
-    ListView1->SetStateIndex(i, b.Enabled ? 0 : 1);
-    ListView1->SetItemCaption(i, b.Action);
-    THotKeyItem* item = QmHK->HotKeys()->Items(i);
-    const auto& sub = ListView1->SubItems(i);
-    if (sub.empty() || sub[0] != text) {
-        ListView1->SetSubItems(i, {text});
-        // Off first: a key change alone would keep the old registration live.
-        item->SetEnabled(false);
-        SetShortcut(item, b.Key, b.Modifiers);
-    }
-    item->SetEnabled(b.Enabled);
-    SortList(SortColumn);
+    if (!FList.IsBindingRow(i)) return;
+    Follow(FList.Update(i, b));
 }
 
-void TFormMain::SwapRows(int i, int j) {
-    const int n = BindingCount();
-    if (i == j || i < 0 || j < 0 || i >= n || j >= n) return;
-    ListView1->ExchangeRows(i, j);
-    THotKeyItem* a = QmHK->HotKeys()->Items(i);
-    THotKeyItem* b = QmHK->HotKeys()->Items(j);
-    const bool enabledA = a->Enabled(), enabledB = b->Enabled();
-    const TVirtKey keyA = a->VirtKey(), keyB = b->VirtKey();
-    const TModifiers modsA = a->Modifiers(), modsB = b->Modifiers();
-    // Both off before either changes, so no two registrations ever carry one shortcut.
-    a->SetEnabled(false);
-    b->SetEnabled(false);
-    SetShortcut(a, keyB, modsB);
-    SetShortcut(b, keyA, modsA);
-    a->SetEnabled(enabledB);
-    b->SetEnabled(enabledA);
-}
+void TFormMain::SwapRows(int i, int j) { Follow(FList.Exchange(i, j)); }
 
-void TFormMain::SortList(int column) {
-    if (column != 0 && column != 1) return;
-    const int n = BindingCount();
-    if (n < 2 || IsSorted(column)) return;
-    std::vector<std::string> texts(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) texts[static_cast<size_t>(i)] = ColumnText(i, column);
-    // The stable order that exchanging neighbours would reach, computed at once. Rows and
-    // items move together, so every binding keeps its registration: nothing is unregistered,
-    // and no two registered items ever carry one shortcut.
-    const std::vector<int> from = SortedOrder(texts);
-    bool identity = true;
-    for (int p = 0; p < n && identity; ++p) identity = from[static_cast<size_t>(p)] == p;
-    if (identity) return;
-    ListView1->ReorderRows(from);
-    QmHK->HotKeys()->Reorder(from);
-}
+void TFormMain::SortList(int column) { Follow(FList.Sort(column)); }
 
 void TFormMain::ListView1ColumnClick(TObject* Sender, int Column) {
     (void)Sender;
-    if (Column == 0) {
-        SortList(0);
-        SortColumn = 0;
-    } else if (Column == 1) {
-        SortColumn = 1;
-        SortList(1);
-    }
+    Follow(FList.ColumnClick(Column));
 }
 
 void TFormMain::DeleteSelected() {
     const int i = ListView1->Selected();
-    if (!IsBindingRow(i)) return;
+    if (!FList.IsBindingRow(i)) return;
     if (ShowMessageBox("Are you sure you want to delete this tarvo permanently?", "Delete Confirm",
                        MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     // A hotkey could have run meanwhile; the selection is read again.
-    const int row = ListView1->Selected();
-    if (row != i || !IsBindingRow(row)) return;
-    QmHK->HotKeys()->Items(row)->DeleteItem();
-    ListView1->Delete(row);
+    if (ListView1->Selected() != i || !FList.IsBindingRow(i)) return;
+    Follow(FList.Delete(i));
     SaveBindings();
 }
 
 void TFormMain::EnableRow(int i) {
-    THotKeyItem* item = QmHK->HotKeys()->Items(i);  // checks i first: the blank row has no item
-    ListView1->SetStateIndex(i, 0);
-    // One the system refused before is asked for again: the user wants it on now.
-    if (item->Enabled() && !item->Registered())
-        item->RegisterKey();
-    else
-        item->SetEnabled(true);
+    if (!FList.IsBindingRow(i)) throw std::out_of_range("No binding in row " + std::to_string(i));
+    Follow(FList.Enable(i), true);
 }
 
 void TFormMain::DisableRow(int i) {
-    THotKeyItem* item = QmHK->HotKeys()->Items(i);
-    ListView1->SetStateIndex(i, 1);
-    item->SetEnabled(false);
+    if (!FList.IsBindingRow(i)) throw std::out_of_range("No binding in row " + std::to_string(i));
+    Follow(FList.Disable(i));
 }
 
 void TFormMain::cmdEnableSelected1Click(TObject* Sender) {
     (void)Sender;
     const int i = ListView1->Selected();
-    if (!IsBindingRow(i)) return;
+    if (!FList.IsBindingRow(i)) return;
     EnableRow(i);
     SaveBindings();
     ReportRefused({i});
@@ -226,59 +154,29 @@ void TFormMain::cmdEnableSelected1Click(TObject* Sender) {
 void TFormMain::cmdDisableSelected1Click(TObject* Sender) {
     (void)Sender;
     const int i = ListView1->Selected();
-    if (!IsBindingRow(i)) return;
+    if (!FList.IsBindingRow(i)) return;
     DisableRow(i);
     SaveBindings();
 }
 
 void TFormMain::cmdEnableAll1Click(TObject* Sender) {
     (void)Sender;
-    std::vector<int> rows;
-    {
-        // The list is redrawn once for all rows, not row by row.
-        TListUpdate update(ListView1);
-        for (int i = 0; i < BindingCount(); ++i) {
-            EnableRow(i);
-            rows.push_back(i);
-        }
-    }
+    const TListChange change = FList.EnableAll();
+    Follow(change, true);
     SaveBindings();
-    ReportRefused(rows);
+    ReportRefused(change.Rows);
 }
 
 void TFormMain::cmdDisableAll1Click(TObject* Sender) {
     (void)Sender;
-    {
-        TListUpdate update(ListView1);
-        for (int i = 0; i < BindingCount(); ++i) DisableRow(i);
-    }
+    Follow(FList.DisableAll());
     SaveBindings();
 }
 
-std::vector<std::string> TFormMain::Shortcuts() const {
-    std::vector<std::string> texts;
-    for (int i = 0; i < BindingCount(); ++i) texts.push_back(ColumnText(i, 1));
-    return texts;
-}
-
-int TFormMain::RowOfShortcut(const std::string& text) const {
-    for (int i = 0; i < BindingCount(); ++i)
-        if (ColumnText(i, 1) == text) return i;
-    return -1;
-}
-
-void TFormMain::SuspendHotKeys() {
-    for (int i = 0; i < BindingCount(); ++i) QmHK->HotKeys()->Items(i)->SetEnabled(false);
-}
-
-void TFormMain::ResumeHotKeys() {
-    for (int i = 0; i < BindingCount(); ++i)
-        if (ListView1->StateIndex(i) == 0) QmHK->HotKeys()->Items(i)->SetEnabled(true);
-}
-
-void TFormMain::QmHKRegistrationChanged(TObject* Sender, int Index) {
-    (void)Sender;
-    if (Index < 0 || Index >= BindingCount()) return;
-    const bool refused = QmHK->HotKeys()->Items(Index)->Refused();
-    ListView1->SetRowMark(Index, refused, refused ? kRefusedHint : "");
+void TFormMain::ReportRefused(const std::vector<int>& rows) {
+    std::vector<std::string> held;
+    for (int i : rows)
+        if (FList.IsBindingRow(i) && FList.At(i).Enabled && QmHK->HotKeys()->Items(i)->Refused())
+            held.push_back(FList.At(i).ShortcutText());
+    if (!held.empty()) ShowMessageBox(RefusedMessage(held), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
 }

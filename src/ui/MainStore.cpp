@@ -8,14 +8,13 @@
 #include "settings/RunEntry.h"
 #include "settings/Settings.h"
 #include "ui/Main.h"
-#include "ui/Placement.h"
+#include "ui/Messages.h"
+#include "ui/WindowPlace.h"
 
 using namespace fw;
 
 namespace {
 
-// The company under which an earlier edition stored its bindings.
-const char* const kLegacyCompany = "morvane.example";
 const char* const kHomePage = "http://www.morvane.example/tarvo/";
 const char* const kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 const char* const kRunValue = "Tarvo 2000";
@@ -46,34 +45,23 @@ std::string TFormMain::SettingsKeyPath() {
     return MakeSettingsKeyPath(QmR->Group(), QmR->Company(), QmR->Application(), QmR->User());
 }
 
-std::string TFormMain::HotKeysKeyPath() { return Store().HotKeysKeyPath(); }
+std::string TFormMain::HotKeysKeyPath() { return FStore->HotKeysKeyPath(); }
 
-TBindingStore& TFormMain::Store() {
-    if (!FStore) FStore = std::make_unique<TBindingStore>(QmR, kLegacyCompany);
-    return *FStore;
-}
-
-void TFormMain::SaveBindings() { Store().Save(Bindings()); }
+void TFormMain::SaveBindings() { FStore->Save(FList.Bindings()); }
 
 void TFormMain::LoadBindings() {
     IsFirstRun = false;
-    ListView1->Insert(0);
-    ListView1->SetStateIndex(0, 0);
-    TLoadedBindings loaded = Store().Load();
-    AddBindings(loaded.Bindings);
+    TLoadedBindings loaded = FStore->Load();
+    FList.AddAll(loaded.Bindings);
+    Follow({});
     if (loaded.NothingStored) {
         IsFirstRun = true;
         AddBinding(kHomePage, VK_F9, false, false, false, true);
     }
     QmHK->OnHotKeys = Bind(this, &TFormMain::QmHKHotKeys);
 
-    if (!loaded.Unreadable.empty()) {
-        std::string list;
-        for (const std::string& n : loaded.Unreadable) list += "\r\n    " + n;
-        ShowMessageBox("These stored bindings could not be read. They were not loaded and are "
-                       "kept in the registry as they are:" + list,
-                       "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
-    }
+    if (!loaded.Unreadable.empty())
+        ShowMessageBox(UnreadableMessage(loaded.Unreadable), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
     if (!loaded.MoveError.empty()) Application->ShowError(loaded.MoveError);
 }
 
@@ -90,28 +78,9 @@ void TFormMain::SetRunAtStartup(bool flag) {
     }
 }
 
-namespace {
-
-TRect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
-    MONITORINFO mi{sizeof mi, {}, {}, 0};
-    if (::GetMonitorInfoA(monitor, &mi)) reinterpret_cast<std::vector<TRect>*>(areas)->push_back(ToRect(mi.rcWork));
-    return TRUE;
-}
-
-}  // namespace
-
 void TFormMain::SaveWindowPlacement() {
-    // The window's normal place, also when it is minimised or maximised; the system gives it
-    // in work-area coordinates, which the stored values are not.
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    if (!::GetWindowPlacement(Handle(), &wp)) return;
-    RECT r = wp.rcNormalPosition;
-    MONITORINFO mi{sizeof mi, {}, {}, 0};
-    if (::GetMonitorInfoA(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
-        ::OffsetRect(&r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+    RECT r{};
+    if (!NormalBounds(Handle(), r)) return;
     TQmRegSession reg(QmR);
     if (!reg->OpenKey(SettingsKeyPath(), true)) return;
     WriteStoredPlacement(*reg, r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -125,19 +94,8 @@ void TFormMain::LoadWindowPlacement() {
         const TStoredPlacement p = ReadStoredPlacement(*reg, errors);
         const RECT r = BoundsRect();
         const int left = p.Left.value_or(r.left), top = p.Top.value_or(r.top);
-        RECT wanted{left, top, left + p.Width.value_or(r.right - r.left), top + p.Height.value_or(r.bottom - r.top)};
-        // A place that no screen shows now (a monitor since taken away) is moved onto the
-        // nearest one, where the window can be reached.
-        std::vector<TRect> workAreas;
-        ::EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&workAreas));
-        if (!workAreas.empty() && !CanReach(ToRect(wanted), workAreas, ScaleForWindow(Handle(), 20))) {
-            MONITORINFO mi{sizeof mi, {}, {}, 0};
-            if (::GetMonitorInfoA(::MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &mi)) {
-                const TRect moved = MoveInto(ToRect(wanted), ToRect(mi.rcWork));
-                wanted = {moved.Left, moved.Top, moved.Right, moved.Bottom};
-            }
-        }
-        SetBoundsRect(wanted);
+        SetBoundsRect(ReachableBounds(Handle(), {left, top, left + p.Width.value_or(r.right - r.left),
+                                                 top + p.Height.value_or(r.bottom - r.top)}));
     }
     // Start-up goes on with the designed placement; the value stays until the next hide.
     if (!errors.empty()) Application->ShowError(JoinLines(errors));

@@ -64,18 +64,30 @@ void TFormOption::FormShow(TObject* Sender) {
         }
     }
     chkNewBrowser->SetChecked(NewBrowserOption);
+    FShownStartup = chkStartup->Checked();
+    FShownNewBrowser = chkNewBrowser->Checked();
     SetActiveControl(cmdOK);
 }
 
 bool TFormOption::Apply() {
-    try {
-        FormMain->SetRunAtStartup(chkStartup->Checked());
-        FormMain->SetNewBrowser(chkNewBrowser->Checked());
-        return true;
-    } catch (const std::exception& e) {
-        ShowMessageBox(e.what(), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
+    // Each setting is written on its own: one the registry refuses is told and does not keep
+    // the other from being stored.
+    // A setting the user left as shown is stored already: its failure loses nothing and is
+    // not held against OK.
+    std::string failures;
+    auto apply = [&](void (TFormMain::*set)(bool), TCheckBox* box, bool& shown) {
+        try {
+            (FormMain->*set)(box->Checked());
+            shown = box->Checked();
+        } catch (const std::exception& e) {
+            if (box->Checked() != shown) failures += (failures.empty() ? "" : "\r\n") + std::string(e.what());
+        }
+    };
+    apply(&TFormMain::SetRunAtStartup, chkStartup, FShownStartup);
+    apply(&TFormMain::SetNewBrowser, chkNewBrowser, FShownNewBrowser);
+    if (failures.empty()) return true;
+    ShowMessageBox(failures, "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 void TFormOption::cmdOKClick(TObject* Sender) {

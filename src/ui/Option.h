@@ -26,6 +26,8 @@ protected:
 private:
     // Stores both settings; false, after telling the user why, when the registry refused.
     bool Apply();
+    // What the check boxes showed when the dialog opened, or were last stored as.
+    bool FShownStartup = false, FShownNewBrowser = false;
 };
 
 extern TFormOption* FormOption;

@@ -123,19 +123,18 @@ class BindingListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CleanRegistry();
-        LaunchContext = {};
-        LaunchContext.MessageBoxFn = [this](const std::string& text, const std::string& caption, int flags) {
-            return asked.push_back({text, caption, flags}), answer;
-        };
-        LaunchContext.ShellExecuteFn = [this](HWND, const char* op, const char* file, const char* params) {
-            launched.push_back({op ? op : "", file ? file : "", params ? params : ""});
-            return INT_PTR{42};
-        };
         app = new TApplication();
+        app->MessageBoxFn = [this](const std::string& text, const std::string& caption, UINT flags) {
+            return asked.push_back({text, caption, static_cast<int>(flags)}), answer;
+        };
         app->Initialize();
         app->OnException = [this](TObject*, const std::string& m) { errors.push_back(m); };
         app->CreateForm(FormMain);
         form = FormMain;
+        form->Launcher = TLauncher({}, [this](HWND, const char* op, const char* file, const char* params) {
+            launched.push_back({op ? op : "", file ? file : "", params ? params : ""});
+            return INT_PTR{42};
+        });
         list = form->ListView1;
         NewBrowserOption = false;  // web addresses go to the shell too: no browser starts
         THotKeyApi api;
@@ -145,7 +144,6 @@ protected:
     }
     void TearDown() override {
         DestroyApplication();
-        LaunchContext = {};  // its entries point at the destroyed form
         CleanRegistry();
         for (const std::string& e : errors) ADD_FAILURE() << "error box: " << e;
     }
@@ -273,7 +271,7 @@ class BindingListRandomTest : public BindingListTest, public ::testing::WithPara
 
 TEST_F(BindingListTest, FirstRunLeavesTheDemoBindingAndAnEmptyListStaysEmpty) {
     ExpectListShows({Demo()});
-    EXPECT_EQ(SortColumn, 1);
+    EXPECT_EQ(form->List().SortColumn(), 1);
     const TAsked demo{"Try pressing the F9 key now to see the demo...", "One-time Tarvo Demo", MB_OK | MB_ICONINFORMATION};
     EXPECT_EQ(asked, TAskedList{demo});
     // The demo does what the box promises.
@@ -296,9 +294,9 @@ TEST_F(BindingListTest, FirstRunLeavesTheDemoBindingAndAnEmptyListStaysEmpty) {
     form->cmdEnableAll1->Click();
     form->cmdDisableAll2->Click();
     ClickHeader(0);
-    EXPECT_EQ(SortColumn, 0);
+    EXPECT_EQ(form->List().SortColumn(), 0);
     ClickHeader(1);
-    EXPECT_EQ(SortColumn, 1);
+    EXPECT_EQ(form->List().SortColumn(), 1);
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(registers + unregisters, 0);
     ExpectListShows({});
@@ -427,7 +425,7 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
         SCOPED_TRACE("op " + std::to_string(op) + ": " + names[kind] + " row " + std::to_string(r) +
                      (on ? " on" : " off") + (kind == 5 && answer != IDOK ? " cancelled" : ""));
         if (sorts) SortModel(model, column);
-        EXPECT_EQ(SortColumn, column);
+        EXPECT_EQ(form->List().SortColumn(), column);
         // Sorting moves registrations with their rows: it never touches the system.
         EXPECT_EQ(registers, wantRegisters);
         EXPECT_EQ(unregisters, wantUnregisters);

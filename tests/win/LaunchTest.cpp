@@ -123,10 +123,9 @@ void SetClipboardText(const char* text) {
 class LaunchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        LaunchContext = {};
-        LaunchContext.MessageBoxFn = [this](const std::string& text, const std::string& caption,
-                                            int flags) {
-            boxes.push_back({text, caption, flags});
+        app = std::make_unique<TApplication>();
+        app->MessageBoxFn = [this](const std::string& text, const std::string& caption, UINT flags) {
+            boxes.push_back({text, caption, static_cast<int>(flags)});
             return IDOK;
         };
         NewBrowserOption = false;
@@ -141,18 +140,17 @@ protected:
     void TearDown() override {
         ::SetEnvironmentVariableA("TARVO_RECORD_LOG", nullptr);
         ::DeleteFileA(log.c_str());
-        LaunchContext = {};
+        app.reset();
         NewBrowserOption = false;
     }
 
     // Routes the shell through a recorder that answers `result` instead of starting anything.
     void InterceptShell(INT_PTR result = 42) {
         auto opt = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
-        LaunchContext.ShellExecuteFn = [=, this](HWND, const char* op, const char* file,
-                                                 const char* params) {
+        launcher = TLauncher({}, [=, this](HWND, const char* op, const char* file, const char* params) {
             calls.push_back({op, opt(file), opt(params)});
-            return result;
-        };
+            return INT_PTR{result};
+        });
     }
 
     std::vector<TRecord> Records() const {
@@ -176,6 +174,8 @@ protected:
 
     TShellApartment apartment;  // as Tarvo's own GUI thread
     std::string helper, log;
+    std::unique_ptr<TApplication> app;
+    TLauncher launcher;
     std::vector<TBox> boxes;
     std::vector<TShellCall> calls;
 };
@@ -213,7 +213,7 @@ TEST_F(LaunchTest, ShellCallsRunInASingleThreadedApartmentThatTheGuardUndoes) {
 }
 
 TEST_F(LaunchTest, OpenStartsTheProgramWithItsParametersAsTyped) {
-    EXPECT_TRUE(ExecuteAction(helper + " arg1 \"quoted arg\""));
+    EXPECT_TRUE(launcher.ExecuteAction(helper + " arg1 \"quoted arg\""));
     std::vector<TRecord> records = WaitForRecords(1);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(records[0].CmdLine.ends_with("arg1 \"quoted arg\"")) << records[0].CmdLine;
@@ -234,7 +234,7 @@ TEST_F(LaunchTest, OpenStartsTheProgramWithItsParametersAsTyped) {
         }
     } remove{spaced, dir};
     ASSERT_TRUE(::CopyFileA(helper.c_str(), spaced.c_str(), FALSE));
-    EXPECT_TRUE(ExecuteAction("\"" + spaced + "\" one\r\n"));
+    EXPECT_TRUE(launcher.ExecuteAction("\"" + spaced + "\" one\r\n"));
     records = WaitForRecords(2);
     ASSERT_EQ(records.size(), 2u);
     ASSERT_EQ(records[1].Args.size(), 2u);
@@ -245,24 +245,24 @@ TEST_F(LaunchTest, OpenStartsTheProgramWithItsParametersAsTyped) {
 
 TEST_F(LaunchTest, AFailedStartIsReportedOnceWithTheCommandUnlessItCameFromTheClipboard) {
     const std::string missing = "Z:\\no\\such\\folder\\missing.exe";
-    EXPECT_FALSE(ExecuteAction(missing + "  -a  \"b c\""));
+    EXPECT_FALSE(launcher.ExecuteAction(missing + "  -a  \"b c\""));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Text, "Invalid action command:\r\n" + missing + " -a  \"b c\"");
     EXPECT_EQ(boxes[0].Caption, "Tarvo Error");
     EXPECT_EQ(boxes[0].Flags, 0x30);
 
     SetClipboardText(missing.c_str());
-    EXPECT_TRUE(ExecuteAction("USER_CLIPBOARD"));
+    EXPECT_TRUE(launcher.ExecuteAction("USER_CLIPBOARD"));
     EXPECT_EQ(boxes.size(), 1u);
 }
 
 TEST_F(LaunchTest, BuiltInWordsAndAddressesReachTheShellWithTheRightOperation) {
     InterceptShell();
     NewBrowserOption = true;  // none of these may take the new-window path
-    EXPECT_TRUE(ExecuteAction("explore C:\\Users"));
-    EXPECT_TRUE(ExecuteAction("mailto:someone@example.invalid"));
-    EXPECT_TRUE(ExecuteAction("HTTP://EXAMPLE.INVALID/"));
-    EXPECT_TRUE(ExecuteAction(" C:\\x.txt"));
+    EXPECT_TRUE(launcher.ExecuteAction("explore C:\\Users"));
+    EXPECT_TRUE(launcher.ExecuteAction("mailto:someone@example.invalid"));
+    EXPECT_TRUE(launcher.ExecuteAction("HTTP://EXAMPLE.INVALID/"));
+    EXPECT_TRUE(launcher.ExecuteAction(" C:\\x.txt"));
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[0].Operation, "Explore");
     EXPECT_EQ(calls[0].File, "C:\\Users");
@@ -277,7 +277,7 @@ TEST_F(LaunchTest, BuiltInWordsAndAddressesReachTheShellWithTheRightOperation) {
 
     // The word alone: no folder, and the failure names the word as typed with a trailing space.
     InterceptShell(2);
-    EXPECT_FALSE(ExecuteAction("Explore"));
+    EXPECT_FALSE(launcher.ExecuteAction("Explore"));
     EXPECT_EQ(calls.back().File, std::nullopt);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Text, "Invalid action command:\r\nExplore ");
@@ -294,7 +294,7 @@ TEST_F(LaunchTest, WebAddressesOpenANewBrowserWindowOnlyWithTheOption) {
 
     InterceptShell();
     NewBrowserOption = true;
-    EXPECT_TRUE(ExecuteAction("http://example.invalid/page more text"));
+    EXPECT_TRUE(launcher.ExecuteAction("http://example.invalid/page more text"));
     std::vector<TRecord> records = WaitForRecords(1);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(records[0].CmdLine.ends_with(" \"http://example.invalid/page\""))
@@ -312,7 +312,7 @@ TEST_F(LaunchTest, WebAddressesOpenANewBrowserWindowOnlyWithTheOption) {
 
     NewBrowserOption = false;
     EXPECT_FALSE(OpenInNewBrowser("https://example.invalid/"));
-    EXPECT_TRUE(ExecuteAction("http://example.invalid/page more text"));
+    EXPECT_TRUE(launcher.ExecuteAction("http://example.invalid/page more text"));
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].File, "http://example.invalid/page");
     EXPECT_EQ(calls[0].Parameters, "more text");
@@ -323,14 +323,14 @@ TEST_F(LaunchTest, ClipboardTextTakesThePlaceOfTheProgramPartUnsplit) {
     InterceptShell(2);
     NewBrowserOption = true;
     SetClipboardText("  https://example.invalid/clip\r\n");
-    EXPECT_TRUE(ExecuteAction("user_clipboard"));
+    EXPECT_TRUE(launcher.ExecuteAction("user_clipboard"));
     std::vector<TRecord> records = WaitForRecords(1);
     ASSERT_EQ(records.size(), 1u);
     ASSERT_EQ(records[0].Args.size(), 2u);
     EXPECT_EQ(records[0].Args[1], "https://example.invalid/clip");
 
     SetClipboardText("prog arg");
-    EXPECT_TRUE(ExecuteAction("User_Clipboard extra"));
+    EXPECT_TRUE(launcher.ExecuteAction("User_Clipboard extra"));
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].File, "prog arg");
     EXPECT_EQ(calls[0].Parameters, "extra");
@@ -338,9 +338,9 @@ TEST_F(LaunchTest, ClipboardTextTakesThePlaceOfTheProgramPartUnsplit) {
 
     // Without text there is nothing to run: the word itself never reaches the shell.
     SetClipboardText(nullptr);
-    EXPECT_TRUE(ExecuteAction("USER_CLIPBOARD"));
+    EXPECT_TRUE(launcher.ExecuteAction("USER_CLIPBOARD"));
     SetClipboardText(" \r\n");
-    EXPECT_TRUE(ExecuteAction("USER_CLIPBOARD"));
+    EXPECT_TRUE(launcher.ExecuteAction("USER_CLIPBOARD"));
     EXPECT_EQ(calls.size(), 1u);
     EXPECT_TRUE(boxes.empty());
 }
@@ -388,16 +388,16 @@ TEST_F(HiddenWindowTest, TheWordsHideAndShowTheForegroundWindowInAnyCase) {
     ASSERT_EQ(windows.size(), 2u);
     HWND a = windows[0], b = windows[1];
     MakeForeground(a);
-    EXPECT_TRUE(ExecuteAction("user_hide_window"));
+    EXPECT_TRUE(launcher.ExecuteAction("user_hide_window"));
     MakeForeground(b);
-    EXPECT_TRUE(ExecuteAction("User_Hide_Window extra"));
+    EXPECT_TRUE(launcher.ExecuteAction("User_Hide_Window extra"));
     EXPECT_FALSE(::IsWindowVisible(a));
     EXPECT_FALSE(::IsWindowVisible(b));
-    EXPECT_TRUE(ExecuteAction("USER_SHOW_WINDOW"));
+    EXPECT_TRUE(launcher.ExecuteAction("USER_SHOW_WINDOW"));
     EXPECT_TRUE(::IsWindowVisible(b));
-    EXPECT_TRUE(ExecuteAction("user_show_window"));
+    EXPECT_TRUE(launcher.ExecuteAction("user_show_window"));
     EXPECT_TRUE(::IsWindowVisible(a));
-    EXPECT_TRUE(ExecuteAction("USER_SHOW_WINDOW"));  // empty stack: nothing, no error
+    EXPECT_TRUE(launcher.ExecuteAction("USER_SHOW_WINDOW"));  // empty stack: nothing, no error
     EXPECT_EQ(HiddenWindows.HiddenCount(), 0);
     EXPECT_TRUE(boxes.empty());
 }
@@ -471,36 +471,53 @@ private:
 };
 
 TEST_F(LaunchTest, MessageBoxesDisableTheProgramAndTheTrayUntilTheOutermostCloses) {
-    std::vector<bool> tray;
-    LaunchContext.SetTrayEnabled = [&](bool on) { tray.push_back(on); };
-    LaunchContext.MessageBoxFn = [&](const std::string& text, const std::string&, int) {
+    std::vector<bool> told;
+    app->AddBoxWatcher(nullptr, [&](bool open) { told.push_back(open); });
+    // Hidden windows of the program take no commands either while a box is up.
+    THWnd hidden(::CreateWindowExA(0, "STATIC", "hidden", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                   nullptr, nullptr));
+    THWnd off(::CreateWindowExA(0, "STATIC", "off", WS_POPUP | WS_DISABLED, 0, 0, 50, 50, nullptr,
+                                nullptr, nullptr, nullptr));
+    app->MessageBoxFn = [&](const std::string& text, const std::string&, UINT) {
         // A hotkey can run a failing action while a box is open.
         if (text == "outer") EXPECT_EQ(ShowMessageBox("inner", "c", 0), 7);
-        EXPECT_EQ(tray, std::vector<bool>{false});
+        EXPECT_EQ(told, std::vector<bool>{true});
+        EXPECT_FALSE(::IsWindowEnabled(hidden.Get()));
         return 7;
     };
     EXPECT_EQ(ShowMessageBox("outer", "c", 0), 7);
-    EXPECT_EQ(tray, (std::vector<bool>{false, true}));
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(::IsWindowEnabled(hidden.Get()));
+    EXPECT_FALSE(::IsWindowEnabled(off.Get())) << "only what the box changed is undone";
+
+    // An error told while an error box is open waits for it, and is shown next.
+    std::vector<std::string> shown;
+    app->MessageBoxFn = [&](const std::string& text, const std::string&, UINT) {
+        shown.push_back(text);
+        if (text == "first") app->ShowError("second");
+        return IDOK;
+    };
+    app->ShowError("first");
+    EXPECT_EQ(shown, (std::vector<std::string>{"first", "second"}));
 
     // The real box goes through the application, which disables the program's windows.
-    TApplication app;
-    app.Initialize();
-    LaunchContext.MessageBoxFn = nullptr;
-    tray.clear();
+    app->Initialize();
+    app->MessageBoxFn = nullptr;
+    told.clear();
     THWnd window(::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                    nullptr, nullptr, nullptr, nullptr));
     bool sawDisabled = false;
     TPosted answer([&] {
         HWND box = ::FindWindowA("#32770", "Launch test");
         if (!box) return false;
-        sawDisabled = !::IsWindowEnabled(window.Get()) && tray == std::vector<bool>{false};
+        sawDisabled = !::IsWindowEnabled(window.Get()) && told == std::vector<bool>{true};
         ::PostMessageA(box, WM_COMMAND, IDNO, 0);
         return true;
     });
     EXPECT_EQ(ShowMessageBox("Continue?", "Launch test", MB_YESNO), IDNO);
     EXPECT_TRUE(sawDisabled);
     EXPECT_TRUE(::IsWindowEnabled(window.Get()));
-    EXPECT_EQ(tray, (std::vector<bool>{false, true}));
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
 }
 
 }  // namespace

@@ -35,12 +35,11 @@ class ProgramWindows : public ::testing::Test {
 protected:
     void SetUp() override {
         CleanRegistry();
-        LaunchContext = {};
-        LaunchContext.MessageBoxFn = [this](const std::string& text, const std::string& caption, int) {
+        app = new TApplication();
+        app->MessageBoxFn = [this](const std::string& text, const std::string& caption, UINT) {
             told.emplace_back(caption, text);
             return IDOK;
         };
-        app = new TApplication();
         app->Initialize();
         app->OnException = [this](TObject*, const std::string& m) { told.emplace_back("exception", m); };
         app->CreateForm(FormMain);
@@ -48,11 +47,11 @@ protected:
         app->CreateForm(FormAccelerator);
         app->CreateForm(AboutBox);
         app->CreateForm(FormOption);
+        FormMain->Connect({*FormAccelerator, *FormOption, *AboutBox});
         told.clear();  // the first run's demo message
     }
     void TearDown() override {
         delete app;
-        LaunchContext = {};
         CleanRegistry();
     }
 
@@ -71,12 +70,17 @@ TEST_F(ProgramWindows, EveryWindowIsWholeWhenItsDestroyHandlerRuns) {
     EXPECT_EQ(seen, (std::vector<std::string>{"TFormOption", "TAboutBox", "TFormAccelerator", "TFormRecorder", "TFormMain"}));
 }
 
-// A write the registry refuses is told, and the dialog stays open to try again.
-TEST_F(ProgramWindows, OptionsTellAWriteTheRegistryRefusesAndStayOpen) {
+// A setting the registry refuses is told and the dialog stays open to try again; the other
+// setting is stored all the same.
+TEST_F(ProgramWindows, OptionsStoreEachSettingOnItsOwn) {
     TRegistryApi refusing;
-    refusing.CreateKey = [](HKEY, LPCSTR, REGSAM, HKEY*) -> LSTATUS { return ERROR_ACCESS_DENIED; };
+    refusing.CreateKey = [](HKEY root, LPCSTR path, REGSAM access, HKEY* key) -> LSTATUS {
+        if (std::string(path).find("CurrentVersion\\Run") != std::string::npos) return ERROR_ACCESS_DENIED;
+        return ::RegCreateKeyExA(root, path, 0, nullptr, 0, access, nullptr, key, nullptr);
+    };
     FormMain->QmR->SetRegistryApi(refusing);
     FormOption->Show();
+    FormOption->chkStartup->SetChecked(false);
     FormOption->chkNewBrowser->SetChecked(false);
     FormOption->cmdApply->Click();
     FormOption->cmdOK->Click();
@@ -86,12 +90,21 @@ TEST_F(ProgramWindows, OptionsTellAWriteTheRegistryRefusesAndStayOpen) {
         EXPECT_EQ(text.rfind("Failed to create key '\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\'", 0), 0u) << text;
     }
     EXPECT_TRUE(FormOption->Visible());
+    EXPECT_FALSE(NewBrowserOption) << "the refused Run key kept the other setting from being stored";
 
     FormMain->QmR->SetRegistryApi(TRegistryApi());
     FormOption->cmdOK->Click();
     EXPECT_FALSE(FormOption->Visible());
-    EXPECT_FALSE(NewBrowserOption);
     EXPECT_EQ(told.size(), 2u);
+    // A setting left as shown does not hold OK back when the registry refuses it.
+    FormMain->QmR->SetRegistryApi(refusing);
+    FormOption->Show();
+    FormOption->chkNewBrowser->SetChecked(true);
+    FormOption->cmdOK->Click();
+    EXPECT_FALSE(FormOption->Visible());
+    EXPECT_TRUE(NewBrowserOption);
+    EXPECT_EQ(told.size(), 2u);
+    FormMain->QmR->SetRegistryApi(TRegistryApi());
 }
 
 // A "Tarvo 2000" value that is no text was written by someone else: not shown as the
@@ -110,4 +123,28 @@ TEST_F(ProgramWindows, ARunValueThatIsNoTextIsAnotherProgramsEntry) {
     EXPECT_EQ(value, number);
     ::RegCloseKey(run);
     EXPECT_TRUE(told.empty());
+}
+
+// A placement the registry refuses to store is told, and neither Exit nor the end of the
+// session is held up by it.
+TEST_F(ProgramWindows, AFailedPlacementWriteHoldsUpNeitherExitNorTheEndOfTheSession) {
+    TRegistryApi refusing;
+    refusing.SetValue = [](HKEY key, LPCSTR name, DWORD type, const BYTE* data, DWORD size) -> LSTATUS {
+        if (std::string(name) == "MainLeft") return ERROR_ACCESS_DENIED;
+        return ::RegSetValueExA(key, name, 0, type, data, size);
+    };
+    FormMain->QmR->SetRegistryApi(refusing);
+    // The log-off query: the window hides and says yes, with nobody asked anything.
+    FormMain->Show();
+    EXPECT_EQ(::SendMessageA(FormMain->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_FALSE(FormMain->Visible());
+    EXPECT_TRUE(told.empty());
+    ::SendMessageA(FormMain->Handle(), WM_ENDSESSION, FALSE, 0);  // someone else said no
+
+    FormMain->Show();
+    FormMain->cmdExit1->Click();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].second.find("MainLeft"), std::string::npos) << told[0].second;
+    EXPECT_TRUE(app->TerminateRequested());
+    FormMain->QmR->SetRegistryApi(TRegistryApi());
 }
