@@ -11,12 +11,15 @@
 #include "app/Keys.h"
 #include "framework/Application.h"
 #include "launch/Launch.h"
+#include "settings/BindingStore.h"
 #include "ui/Main.h"
 
 namespace {
 
 constexpr int kBindings = 800;
 constexpr int kRounds = 11;
+constexpr int kJunk = 100000;
+constexpr int kJunkRounds = 5;
 
 std::string UserName() {
     DWORD size = 0;
@@ -129,6 +132,35 @@ int BareRead() {
     return read;
 }
 
+// Subkeys that are no bindings: half of them empty, half holding a value of someone else's.
+void PlantJunk() {
+    HKEY root = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &root, nullptr);
+    for (int i = 0; i < kJunk; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Junk%06d", i);
+        HKEY key = nullptr;
+        ::RegCreateKeyExA(root, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (i % 2) ::RegSetValueExA(key, "Note", 0, REG_SZ, reinterpret_cast<const BYTE*>("junk"), 5);
+        ::RegCloseKey(key);
+    }
+    ::RegCloseKey(root);
+}
+
+// The bare enumeration: every subkey's name, nothing read.
+size_t BareEnumerate() {
+    HKEY root = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, KEY_READ, &root)) return 0;
+    std::vector<std::string> names;
+    char name[256];
+    for (DWORD i = 0, n = sizeof name; !::RegEnumKeyExA(root, i, name, &n, nullptr, nullptr, nullptr, nullptr);
+         ++i, n = sizeof name)
+        names.emplace_back(name, n);
+    ::RegCloseKey(root);
+    return names.size();
+}
+
 void DeleteAll() {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kRoot.c_str());
     ::RegDeleteKeyA(HKEY_CURRENT_USER, kRoot.c_str());
@@ -174,6 +206,31 @@ int main(int argc, char** argv) {
         saveRewrite.push_back(Millis([&] { FormMain->SaveBindings(); }));
         delete app;
     }
+    // The bindings key beside 100,000 junk subkeys: the store's own load against listing the
+    // names alone, in the same rounds.
+    DeleteAll();
+    BareWrite(bindings);
+    PlantJunk();
+    std::vector<double> junkLoad, junkEnumerate;
+    {
+        TQmReg reg(nullptr);
+        reg.SetApplication("Tarvo");
+        reg.SetCompany("Morvane");
+        reg.SetAutoUser(true);
+        for (int round = 0; round < kJunkRounds; ++round) {
+            size_t listed = 0;
+            junkEnumerate.push_back(Millis([&] { listed = BareEnumerate(); }));
+            TLoadedBindings loaded;
+            junkLoad.push_back(Millis([&] {
+                TBindingStore store(&reg, "morvane.example");
+                loaded = store.Load();
+            }));
+            if (listed != static_cast<size_t>(kBindings + 1 + kJunk) || loaded.Bindings.size() != kBindings) {
+                std::fprintf(stderr, "junk: listed %zu subkeys, loaded %zu bindings\n", listed, loaded.Bindings.size());
+                return 1;
+            }
+        }
+    }
     DeleteAll();
 
     // Ratios of the medians, and the median of the ratios taken round by round: each round
@@ -199,10 +256,15 @@ int main(int argc, char** argv) {
         row("save, one binding changed vs write", saveOne, bareWrite) +
         row("save, every binding written anew vs write", saveRewrite, bareWrite) +
         "ratio: of the medians; rounds: median of the ratios round by round\n";
-    std::fputs(report.c_str(), stdout);
+    char junkHead[200];
+    std::snprintf(junkHead, sizeof junkHead,
+                  "\n800 bindings beside %d junk subkeys (half empty, half with a value), median of %d rounds (ms)\n",
+                  kJunk, kJunkRounds);
+    const std::string junkReport = std::string(junkHead) + row("load vs bare enumeration of the names", junkLoad, junkEnumerate);
+    std::fputs((report + junkReport).c_str(), stdout);
     if (argc > 1)
         if (FILE* f = std::fopen(argv[1], "w")) {
-            std::fputs(report.c_str(), f);
+            std::fputs((report + junkReport).c_str(), f);
             std::fclose(f);
         }
     return 0;

@@ -47,10 +47,6 @@ void DeleteKeyOrFail(TRegistry& reg, const std::string& path, const std::string&
     if (!reg.DeleteKey(path + name) && reg.KeyExists(path + name)) Fail("Failed to delete key", name);
 }
 
-void DeleteValueOrFail(TRegistry& reg, const char* name) {
-    if (!reg.DeleteValue(name) && reg.ValueExists(name)) Fail("Failed to delete value", name);
-}
-
 void WriteWhole(TRegistry& reg, const TBinding& b) {
     reg.WriteString("Address", b.Action);
     reg.WriteInteger("VirtualKey", b.VirtualKey());
@@ -81,6 +77,11 @@ struct TBindingKey {
     TBinding Binding;        // when Complete
     bool AsWritten = false;  // exactly as a save writes it, so single values may be updated
     bool Marked = false;
+    // Each value as read, in the order of kValueNames: there, of the type a save gives it,
+    // and (for the five numbers) its number.
+    bool Present[6] = {};
+    bool Typed[6] = {};
+    int Numbers[6] = {};
 };
 
 // Reads the current key of reg. Missing "Address" reads as empty text; every other value
@@ -90,17 +91,16 @@ TBindingKey ReadBindingKey(const TRegistry& reg) {
     DWORD type = REG_NONE;
     std::string data;
     int missing = 0;
-    bool addressMissing = false, wrongType = false;
+    bool wrongType = false;
     bool asWritten = true;
-    int numbers[6] = {};
     std::string address;
     for (int i = 0; i < 6; ++i) {
         if (!reg.ReadRaw(kValueNames[i], type, data)) {
             ++missing;
-            addressMissing = addressMissing || i == 0;
             asWritten = false;
             continue;
         }
+        key.Present[i] = true;
         if (i == 0) {
             if (type != REG_SZ && type != REG_EXPAND_SZ) {
                 wrongType = true;
@@ -109,20 +109,22 @@ TBindingKey ReadBindingKey(const TRegistry& reg) {
             asWritten = asWritten && type == REG_SZ;
             address.assign(data.c_str(), ::strnlen(data.data(), data.size()));
         } else {
-            if (type != REG_DWORD || data.size() != sizeof(DWORD)) {
+            const std::optional<std::int32_t> number = DwordOf(type, data);
+            if (!number) {
                 wrongType = true;
                 continue;
             }
-            std::memcpy(&numbers[i], data.data(), sizeof(DWORD));
-            if (i >= 2) asWritten = asWritten && (numbers[i] == 0 || numbers[i] == 1);
+            key.Numbers[i] = *number;
+            if (i >= 2) asWritten = asWritten && (*number == 0 || *number == 1);
         }
+        key.Typed[i] = true;
     }
     key.Marked = reg.ValueExists(kUnfinished);
     // A lone missing "Address" is an empty action; any other gap means the key is incomplete.
-    const bool addressOnlyMissing = missing == 1 && addressMissing;
+    const bool addressOnlyMissing = missing == 1 && !key.Present[0];
+    const int* n = key.Numbers;
     if (!wrongType && (missing == 0 || addressOnlyMissing)) {
-        if (std::optional<TBinding> b = MakeBinding(address, numbers[1], numbers[2] != 0,
-                                                    numbers[3] != 0, numbers[4] != 0, numbers[5] != 0)) {
+        if (std::optional<TBinding> b = MakeBinding(address, n[1], n[2] != 0, n[3] != 0, n[4] != 0, n[5] != 0)) {
             key.Kind = TBindingKey::Complete;
             key.Binding = *b;
             key.AsWritten = asWritten && !key.Marked;
@@ -137,12 +139,33 @@ TBindingKey ReadBindingKey(const TRegistry& reg) {
         bool ours = true;
         for (const std::string& v : values) {
             bool known = v == kUnfinished;
-            for (const char* n : kValueNames) known = known || v == n;
+            for (const char* name : kValueNames) known = known || v == name;
             ours = ours && known;
         }
         if (ours) key.Kind = TBindingKey::Unfinished;
     }
     return key;
+}
+
+// Whether a staging copy can be what a save wrote for the binding whose folded subkey name
+// is target. A save writes the copy's values in a fixed order, all of them those of that one
+// binding and of the types it always uses, and never marks the copy: a copy cut short holds
+// the first few. Anything else was not written by a save for that binding.
+bool CopyIsFor(const TBindingKey& copy, const std::string& target) {
+    if (copy.Marked) return false;
+    if (copy.Kind == TBindingKey::Complete) return copy.AsWritten && Fold(copy.Binding.SubkeyName()) == target;
+    for (int i = 0; i < 6; ++i)
+        if (copy.Present[i] && (!copy.Typed[i] || (i >= 2 && copy.Numbers[i] != 0 && copy.Numbers[i] != 1)))
+            return false;
+    if (!copy.Present[1]) return !copy.Present[2] && !copy.Present[3] && !copy.Present[4] && !copy.Present[5];
+    // The modifiers not yet written may be either: one choice must give the copy's name.
+    for (int m = 0; m < 8; ++m) {
+        bool on[3];
+        for (int j = 0; j < 3; ++j) on[j] = copy.Present[2 + j] ? copy.Numbers[2 + j] != 0 : (m >> j & 1) != 0;
+        if (std::optional<TBinding> b = MakeBinding("", copy.Numbers[1], on[0], on[1], on[2], true))
+            if (Fold(b->SubkeyName()) == target) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -168,10 +191,12 @@ TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg,
     // A binding's subkey and its staging copy, by folded name, in the order first listed.
     std::map<std::string, std::string> present;
     std::vector<std::string> targets;
+    std::set<std::string> listed;
     for (const std::string& name : names) {
+        if (name.empty()) continue;
         present.emplace(Fold(name), name);
-        const std::string target = Fold(name[0] == kStaging ? name.substr(1) : name);
-        if (std::find(targets.begin(), targets.end(), target) == targets.end()) targets.push_back(target);
+        std::string target = Fold(name[0] == kStaging ? name.substr(1) : name);
+        if (listed.insert(target).second) targets.push_back(std::move(target));
     }
     // Subkeys are opened from the bindings key itself, not walked to from the root each time:
     // a second registry object rooted there while reg holds it open.
@@ -181,17 +206,31 @@ TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg,
         if (!bindings.OpenKeyReadOnly("\\" + name)) return std::nullopt;
         return ReadBindingKey(bindings);
     };
+    auto hold = [&](const std::string& name) {
+        found.Unreadable.push_back(name);
+        found.Held.emplace(Fold(name), name);
+    };
     std::set<std::string> shortcuts;  // folded subkey names of the bindings loaded
     for (const std::string& target : targets) {
         if (target == Fold(kFirstRun) || target.empty()) continue;
         auto n = present.find(target);
         auto s = present.find(std::string(1, kStaging) + target);
-        const bool hasKey = n != present.end(), hasStaging = s != present.end();
+        const bool hasKey = n != present.end();
+        bool hasStaging = s != present.end();
         std::optional<TBindingKey> staged = hasStaging ? read(s->second) : std::nullopt;
+        if (staged && !CopyIsFor(*staged, target)) {
+            // Not what a save left for this binding: someone else's, kept as it is, and the
+            // binding's own key is read as if the copy were not there.
+            hold(s->second);
+            if (staged->Kind == TBindingKey::Complete)
+                found.HeldCopies.emplace(Fold(staged->Binding.SubkeyName()), s->second);
+            staged.reset();
+            hasStaging = false;
+        }
         std::optional<TBindingKey> own;
         TKnown known;
         std::optional<TBinding> b;
-        if (staged && staged->Kind == TBindingKey::Complete && !staged->Marked) {
+        if (staged && staged->Kind == TBindingKey::Complete) {
             b = staged->Binding;
             known.InStaging = b;
         } else if (hasKey && (own = read(n->second)) && own->Kind == TBindingKey::Complete) {
@@ -199,10 +238,9 @@ TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg,
             if (own->AsWritten) known.InKey = b;
             known.Marked = own->Marked;
         }
-        const std::string shownName = hasKey ? n->second : s->second;
         if (!b) {
             if (hasKey && (!own || own->Kind == TBindingKey::Damaged)) {
-                found.Unreadable.push_back(shownName);
+                hold(n->second);
                 continue;
             }
             // What a save cut short left behind: ours to remove.
@@ -214,7 +252,7 @@ TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg,
         const bool foreignName = ownName != target;
         if ((foreignName && present.count(ownName)) || !shortcuts.insert(ownName).second) {
             // A second binding for one shortcut can never run: reported and kept.
-            found.Unreadable.push_back(shownName);
+            hold(hasKey ? n->second : s->second);
             continue;
         }
         if (hasKey) found.Owned.insert(target);
@@ -224,17 +262,23 @@ TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg,
         found.Bindings.push_back(*b);
         found.Names.push_back(hasKey ? n->second : s->second.substr(1));
     }
+    // A copy holding a shortcut that was loaded from elsewhere stands for nothing more.
+    for (auto it = found.HeldCopies.begin(); it != found.HeldCopies.end();)
+        it = shortcuts.count(it->first) ? found.HeldCopies.erase(it) : std::next(it);
     return found;
 }
 
 TLoadedBindings TBindingStore::Load() {
     FKnown.clear();
     FOwned.clear();
+    FHeld.clear();
+    FHeldShortcuts.clear();
     FLoadCompleted = false;
     TLoadedBindings result;
     std::vector<TBinding> moved;
     std::vector<std::string> movedFrom;
-    bool marked = false, moving = false, legacyHasUnreadable = false;
+    bool marked = false, moving = false;
+    std::map<std::string, std::string> legacyHeld;
     {
         TQmRegSession reg(FReg);
         std::vector<std::string> names;
@@ -247,6 +291,9 @@ TLoadedBindings TBindingStore::Load() {
         result.Unreadable = std::move(current.Unreadable);
         FKnown = std::move(current.Known);
         FOwned = std::move(current.Owned);
+        FHeld = current.Held;
+        FHeldShortcuts = std::move(current.HeldCopies);
+        FHeldShortcuts.insert(current.Held.begin(), current.Held.end());
         if (names.empty() || marked) {
             std::vector<std::string> legacyNames;
             if (reg->OpenKeyReadOnly(LegacyHotKeysKeyPath())) reg->GetKeyNames(legacyNames);
@@ -262,14 +309,14 @@ TLoadedBindings TBindingStore::Load() {
             result.Bindings.insert(result.Bindings.end(), moved.begin(), moved.end());
             result.Unreadable.insert(result.Unreadable.end(), legacy.Unreadable.begin(),
                                      legacy.Unreadable.end());
-            legacyHasUnreadable = !legacy.Unreadable.empty();
+            legacyHeld = std::move(legacy.Held);
             moving = !legacyNames.empty();
         }
     }
     FLoadCompleted = true;
     try {
         if (moving)
-            Move(result.Bindings, moved, movedFrom, legacyHasUnreadable);
+            Move(result.Bindings, moved, movedFrom, legacyHeld);
         else if (marked)
             FinishMove();  // cut short after the legacy key had gone
     } catch (const std::exception& e) {
@@ -279,7 +326,8 @@ TLoadedBindings TBindingStore::Load() {
 }
 
 void TBindingStore::Move(const std::vector<TBinding>& all, const std::vector<TBinding>& moved,
-                         const std::vector<std::string>& movedFrom, bool legacyHasUnreadable) {
+                         const std::vector<std::string>& movedFrom,
+                         const std::map<std::string, std::string>& legacyHeld) {
     {
         TQmRegSession reg(FReg);
         OpenOrFail(*reg, HotKeysKeyPath(), "", true);
@@ -297,7 +345,7 @@ void TBindingStore::Move(const std::vector<TBinding>& all, const std::vector<TBi
             if (stored.Kind != TBindingKey::Complete || stored.Marked || !(stored.Binding == b))
                 Fail("Failed to move the binding", name);
         }
-        if (!legacyHasUnreadable) {
+        if (legacyHeld.empty()) {
             // The whole legacy application key goes, as the earlier edition left it.
             const std::string legacy = LegacyApplicationKeyPath();
             if (!reg->DeleteKey(legacy) && reg->KeyExists(legacy)) Fail("Failed to delete key", legacy);
@@ -305,7 +353,8 @@ void TBindingStore::Move(const std::vector<TBinding>& all, const std::vector<TBi
             // The legacy key keeps what could not be read; what moved leaves it.
             const std::string legacyPath = LegacyHotKeysKeyPath();
             for (const std::string& name : movedFrom) {
-                DeleteKeyOrFail(*reg, legacyPath, std::string(1, kStaging) + name);
+                const std::string staging = std::string(1, kStaging) + name;
+                if (!legacyHeld.count(Fold(staging))) DeleteKeyOrFail(*reg, legacyPath, staging);
                 DeleteKeyOrFail(*reg, legacyPath, name);
             }
         }
@@ -316,7 +365,7 @@ void TBindingStore::Move(const std::vector<TBinding>& all, const std::vector<TBi
 void TBindingStore::FinishMove() {
     TQmRegSession reg(FReg);
     OpenOrFail(*reg, HotKeysKeyPath(), "", false);
-    DeleteValueOrFail(*reg, kMoving);
+    reg->DeleteValueOrFail(kMoving);
 }
 
 void TBindingStore::Save(const std::vector<TBinding>& bindings) {
@@ -335,14 +384,26 @@ void TBindingStore::Save(const std::vector<TBinding>& bindings) {
     OpenOrFail(keys, path, kFirstRun, true);
 
     std::set<std::string> wanted;
+    std::string refused;
     for (const TBinding& b : bindings) {
         // Two bindings for one shortcut cannot both be stored; the list never holds such a pair.
         if (!wanted.insert(Fold(b.SubkeyName())).second) continue;
+        if (auto held = FHeld.find(Fold(b.SubkeyName())); held != FHeld.end()) {
+            refused += (refused.empty() ? "" : "\r\n") + std::string("The binding for ") + b.ShortcutText() +
+                       " was not stored: the stored binding '" + held->second +
+                       "' could not be read and is kept in the registry as it is.";
+            continue;
+        }
         SaveBinding(keys, path, b, present);
     }
     // Only once every binding is complete may anything go, and only what this run knows
     // to be its own: never a subkey it could not read, nor one when the load did not finish.
-    if (!FLoadCompleted) return;
+    if (FLoadCompleted) DeleteLeftovers(keys, path, names, wanted);
+    if (!refused.empty()) throw ERegistryException(refused);
+}
+
+void TBindingStore::DeleteLeftovers(TRegistry& keys, const std::string& path,
+                                    const std::vector<std::string>& names, const std::set<std::string>& wanted) {
     for (const std::string& name : names) {
         const std::string key = Fold(name);
         // A wanted binding's staging copy went with the binding's own save.
@@ -354,12 +415,20 @@ void TBindingStore::Save(const std::vector<TBinding>& bindings) {
     }
 }
 
+std::optional<std::string> TBindingStore::HeldBy(const TBinding& b) const {
+    auto held = FHeldShortcuts.find(Fold(b.SubkeyName()));
+    if (held == FHeldShortcuts.end()) return std::nullopt;
+    return held->second;
+}
+
 void TBindingStore::SaveBinding(TRegistry& reg, const std::string& path, const TBinding& b,
                                 const std::set<std::string>& present) {
     const std::string name = b.SubkeyName();
     const std::string key = Fold(name);
     const std::string staging = std::string(1, kStaging) + name;
-    const bool hasKey = present.count(key), hasStaging = present.count(Fold(staging));
+    // A staging copy that is not ours stays: the binding is then rewritten where it is.
+    const bool stagingHeld = FHeld.count(Fold(staging)) != 0;
+    const bool hasKey = present.count(key), hasStaging = !stagingHeld && present.count(Fold(staging));
     TKnown& known = FKnown[key];
     // What is known of a subkey that has gone since is known no more.
     if (!hasKey) {
@@ -379,12 +448,25 @@ void TBindingStore::SaveBinding(TRegistry& reg, const std::string& path, const T
         }
     }
     FOwned.insert(key);
+    if (hasKey && stagingHeld) {
+        // Value by value: whatever the moment a save is cut short, the key holds a whole
+        // binding, if perhaps one with some of its values already new.
+        OpenOrFail(reg, path, name, false);
+        if (known.InKey && !known.Marked)
+            WriteChangedValue(reg, *known.InKey, b);
+        else
+            WriteWhole(reg, b);
+        reg.DeleteValueOrFail(kUnfinished);
+        known.Marked = false;
+        known.InKey = b;
+        return;
+    }
     if (!hasKey && !hasStaging) {
         OpenOrFail(reg, path, name, true);
         known.Marked = true;
         reg.WriteInteger(kUnfinished, 1);
         WriteWhole(reg, b);
-        DeleteValueOrFail(reg, kUnfinished);
+        reg.DeleteValueOrFail(kUnfinished);
         known.Marked = false;
         known.InKey = b;
         return;
@@ -402,7 +484,7 @@ void TBindingStore::SaveBinding(TRegistry& reg, const std::string& path, const T
     OpenOrFail(reg, path, name, true);
     known.InKey.reset();
     WriteWhole(reg, b);
-    DeleteValueOrFail(reg, kUnfinished);
+    reg.DeleteValueOrFail(kUnfinished);
     known.Marked = false;
     known.InKey = b;
     DeleteKeyOrFail(reg, path, staging);

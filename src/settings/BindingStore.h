@@ -16,7 +16,9 @@
 // What one load found.
 struct TLoadedBindings {
     std::vector<TBinding> Bindings;       // in the order the registry lists them
-    std::vector<std::string> Unreadable;  // subkeys that hold no usable binding; kept as they are
+    // Subkeys that hold no usable binding, and staging copies whose values are not of the
+    // binding their name is for: kept as they are by every save.
+    std::vector<std::string> Unreadable;
     bool NothingStored = false;           // neither key holds a binding nor a save: a first run
     std::string MoveError;                // why moving the legacy bindings failed, if it did
 };
@@ -32,9 +34,15 @@ public:
     TLoadedBindings Load();
     // Stores exactly these bindings. Throws the registry's error when a write fails; the save
     // stops there and nothing is deleted. Deletes only subkeys that this run loaded or wrote,
-    // and none at all unless a load has completed.
+    // and none at all unless a load has completed. Never touches a subkey the load reported
+    // as unreadable: a binding whose subkey is one of them is left out, and once the rest is
+    // stored the save throws ERegistryException naming it.
     void Save(const std::vector<TBinding>& bindings);
     bool LoadCompleted() const { return FLoadCompleted; }
+    // The stored subkey, as the registry spells it, that the last load could not read and
+    // that stands for b's shortcut: b's own subkey, or a staging copy holding that shortcut
+    // when no binding for it was loaded. Such a shortcut cannot be stored without losing it.
+    std::optional<std::string> HeldBy(const TBinding& b) const;
 
     std::string HotKeysKeyPath() const;
     std::string LegacyHotKeysKeyPath() const;
@@ -54,18 +62,27 @@ private:
         std::vector<std::string> Unreadable;
         std::map<std::string, TKnown> Known;  // by folded subkey name
         std::set<std::string> Owned;          // folded names of the subkeys read as ours
+        // Folded subkey name -> the name as stored, of every subkey reported unreadable.
+        std::map<std::string, std::string> Held;
+        // Folded subkey name of a shortcut -> the staging copy that holds its values.
+        std::map<std::string, std::string> HeldCopies;
     };
 
     TFound ReadBindingsKey(TRegistry& reg, const std::vector<std::string>& names) const;
+    void DeleteLeftovers(TRegistry& keys, const std::string& path, const std::vector<std::string>& names,
+                         const std::set<std::string>& wanted);
     void SaveBinding(TRegistry& reg, const std::string& path, const TBinding& b,
                      const std::set<std::string>& present);
     void Move(const std::vector<TBinding>& all, const std::vector<TBinding>& moved,
-              const std::vector<std::string>& movedFrom, bool legacyHasUnreadable);
+              const std::vector<std::string>& movedFrom,
+              const std::map<std::string, std::string>& legacyHeld);
     void FinishMove();
 
     TQmReg* FReg;
     std::string FLegacyCompany;
     std::map<std::string, TKnown> FKnown;
     std::set<std::string> FOwned;
+    std::map<std::string, std::string> FHeld;       // as TFound::Held, of the current key
+    std::map<std::string, std::string> FHeldShortcuts;  // what HeldBy answers, by folded name
     bool FLoadCompleted = false;
 };

@@ -84,6 +84,13 @@ bool DeleteTree(const TRegistryApi& api, HKEY parent, const std::string& subKey)
 
 }  // namespace
 
+std::optional<std::int32_t> DwordOf(DWORD type, const std::string& data) {
+    if (type != REG_DWORD || data.size() != sizeof(DWORD)) return std::nullopt;
+    std::int32_t value = 0;
+    std::memcpy(&value, data.data(), sizeof value);
+    return value;
+}
+
 const TRegistryApi& TRegistryApi::System() {
     static const TRegistryApi api;
     return api;
@@ -140,6 +147,10 @@ bool TRegistry::KeyExists(const std::string& path) const {
 
 bool TRegistry::DeleteValue(const std::string& name) {
     return FCurrentKey && FApi->DeleteValue(FCurrentKey.Get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+void TRegistry::DeleteValueOrFail(const std::string& name) {
+    if (!DeleteValue(name) && ValueExists(name)) Fail("Failed to delete value", name);
 }
 
 bool TRegistry::ValueExists(const std::string& name) const {
@@ -200,10 +211,9 @@ int TRegistry::ReadInteger(const std::string& name) const {
     DWORD type = REG_NONE;
     std::string data;
     if (!QueryValue(FCurrentKey.Get(), name, type, data)) Fail("Failed to get data for", name);
-    if (type != REG_DWORD || data.size() != sizeof(DWORD)) Fail("Invalid data type for", name);
-    std::int32_t value = 0;
-    std::memcpy(&value, data.data(), sizeof value);
-    return value;
+    const std::optional<std::int32_t> value = DwordOf(type, data);
+    if (!value) Fail("Invalid data type for", name);
+    return *value;
 }
 
 void TRegistry::WriteInteger(const std::string& name, int value) {

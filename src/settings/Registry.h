@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,6 +18,9 @@ class ERegistryException : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The number a value's raw bytes hold when it is a REG_DWORD of four bytes; nothing otherwise.
+std::optional<std::int32_t> DwordOf(DWORD type, const std::string& data);
 
 enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 
@@ -79,6 +84,9 @@ public:
     bool KeyExists(const std::string& path) const;
 
     bool DeleteValue(const std::string& name);
+    // A value that is still there afterwards raises "Failed to delete value '%s'"; one that
+    // was not there to begin with is no failure.
+    void DeleteValueOrFail(const std::string& name);
     bool ValueExists(const std::string& name) const;
     bool GetDataInfo(const std::string& name, TRegDataInfo& info) const;
     TRegDataType GetDataType(const std::string& name) const;

@@ -1,7 +1,6 @@
 #include "settings/Settings.h"
 
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -13,17 +12,16 @@ std::optional<int> ReadNumber(const TRegistry& reg, const char* name, int min, i
     DWORD type = REG_NONE;
     std::string data;
     if (!reg.ReadRaw(name, type, data)) return std::nullopt;
-    if (type != REG_DWORD || data.size() != sizeof(DWORD)) {
+    const std::optional<std::int32_t> value = DwordOf(type, data);
+    if (!value) {
         errors.push_back(std::string("Invalid data type for '") + name + "'");
         return std::nullopt;
     }
-    std::int32_t value = 0;
-    std::memcpy(&value, data.data(), sizeof value);
-    if (value < min || value > max) {
-        errors.push_back(std::string("Value out of range for '") + name + "': " + std::to_string(value));
+    if (*value < min || *value > max) {
+        errors.push_back(std::string("Value out of range for '") + name + "': " + std::to_string(*value));
         return std::nullopt;
     }
-    return value;
+    return *value;
 }
 
 }  // namespace
