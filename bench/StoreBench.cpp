@@ -169,8 +169,6 @@ void DeleteAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    LaunchContext.MessageBoxFn = [](const std::string&, const std::string&, int) { return IDOK; };
-    LaunchContext.ShellExecuteFn = [](HWND, const char*, const char*, const char*) { return INT_PTR{42}; };
     const std::vector<TBenchBinding> bindings = Bindings();
 
     std::vector<double> bareWrite, bareRead, start, emptyStart, saveAll, saveRewrite, saveOne;
@@ -180,6 +178,7 @@ int main(int argc, char** argv) {
         BareWrite({});
         {
             auto* app = new fw::TApplication();
+            app->MessageBoxFn = [](const std::string&, const std::string&, UINT) { return IDOK; };
             app->Initialize();
             emptyStart.push_back(Millis([&] { app->CreateForm(FormMain); }));
             delete app;
@@ -190,6 +189,7 @@ int main(int argc, char** argv) {
         bareRead.push_back(Millis([&] { BareRead(); }));
 
         auto* app = new fw::TApplication();
+        app->MessageBoxFn = [](const std::string&, const std::string&, UINT) { return IDOK; };
         app->Initialize();
         start.push_back(Millis([&] { app->CreateForm(FormMain); }));
         if (FormMain->BindingCount() != kBindings) {

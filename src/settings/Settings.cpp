@@ -1,5 +1,8 @@
 #include "settings/Settings.h"
 
+#include "framework/WinText.h"
+#include "settings/RunEntry.h"
+
 #include <cstdint>
 
 namespace {
@@ -48,4 +51,35 @@ std::optional<bool> ReadNewBrowser(const TRegistry& reg, std::vector<std::string
     if (errors.size() != known) return std::nullopt;
     // Any number other than 0 is on, as the option has always been read.
     return value && *value != 0;
+}
+
+void OpenForWriting(TRegistry& reg, const std::string& path) {
+    if (reg.OpenKey(path, true)) return;
+    const std::string message = "Failed to create key '" + path + "'";
+    const std::string reason = fw::SystemErrorText(static_cast<DWORD>(reg.LastOpenError()));
+    throw ERegistryException(reason.empty() ? message : message + ": " + reason);
+}
+
+void WriteRunEntry(TRegistry& reg, bool flag, const std::string& programPath) {
+    OpenForWriting(reg, kRunKey);
+    if (flag) {
+        reg.WriteString(kRunValue, RunEntryFor(programPath));
+        return;
+    }
+    const TRegDataType type = reg.GetDataType(kRunValue);
+    if (type == TRegDataType::rdString || type == TRegDataType::rdExpandString) reg.DeleteValueOrFail(kRunValue);
+}
+
+void WriteNewBrowser(TRegistry& reg, const std::string& settingsKey, bool flag) {
+    OpenForWriting(reg, settingsKey);
+    if (flag)
+        reg.WriteInteger("NewBrowser", 1);
+    else
+        reg.DeleteValueOrFail("NewBrowser");
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    return text;
 }

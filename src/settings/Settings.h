@@ -20,3 +20,15 @@ void WriteStoredPlacement(TRegistry& reg, int left, int top, int width, int heig
 
 // "NewBrowser" of the current key: false when missing, nothing (and an error) when unusable.
 std::optional<bool> ReadNewBrowser(const TRegistry& reg, std::vector<std::string>& errors);
+
+// A key the user asked to write to: one that cannot be opened or created raises
+// "Failed to create key '%s'" with the system's reason.
+void OpenForWriting(TRegistry& reg, const std::string& path);
+// The Run entry "Tarvo 2000": written for the program at programPath when flag is set, else
+// deleted; a value that is no text is some other program's and is left alone. Throws the
+// registry's error when the key or the value cannot be written.
+void WriteRunEntry(TRegistry& reg, bool flag, const std::string& programPath);
+// "NewBrowser" under the settings key: 1 when flag is set, else no value. Throws as above.
+void WriteNewBrowser(TRegistry& reg, const std::string& settingsKey, bool flag);
+// The messages of one read, a line each.
+std::string JoinLines(const std::vector<std::string>& lines);

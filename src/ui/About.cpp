@@ -1,5 +1,6 @@
 #include "ui/About.h"
 
+#include "app/HomePage.h"
 #include "app/Text.h"
 #include "launch/Launch.h"
 #include "ui/Main.h"
@@ -11,7 +12,6 @@ TAboutBox* AboutBox = nullptr;
 namespace {
 
 const char* const kAuthorMail = "tarvo@morvane.example";
-const char* const kHomePage = "http://www.morvane.example/tarvo/";
 
 }  // namespace
 

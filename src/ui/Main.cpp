@@ -91,6 +91,7 @@ void TFormMain::ReadDescription() {
     ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
     ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
     QmHK->OnRegistrationChanged = Bind(this, &TFormMain::QmHKRegistrationChanged);
+    FViews = std::make_unique<TBindingViews>(*ListView1, *QmHK->HotKeys());
 
     OnCreate = Bind(this, &TFormMain::FormCreate);
     OnActivate = Bind(this, &TFormMain::FormActivate);

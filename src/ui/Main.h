@@ -21,6 +21,7 @@
 #include "shell/TrayIcon.h"
 #include "shell/VersionInfo.h"
 #include "ui/BindingList.h"
+#include "ui/BindingViews.h"
 
 class TFormAccelerator;
 class TFormOption;
@@ -138,15 +139,14 @@ private:
     void ShowInFront();
     // Brings the list view and the hotkey items in step with the model after a change.
     void Follow(const TListChange& change, bool retryRefused = false);
-    void FollowHotKeys();
     void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
     // Tells the user which of these rows' shortcuts another program holds, in one message.
     void ReportRefused(const std::vector<int>& rows);
 
     TBindingList FList;
     std::unique_ptr<TBindingStore> FStore;
+    std::unique_ptr<TBindingViews> FViews;
     bool FEditing = false;
-    bool FHotKeysSuspended = false;
     bool FTrayWasEnabled = true;
     bool FEndingSession = false;
 };

@@ -182,7 +182,7 @@ void TFormMain::OpenEditor(TFormAccelerator& editor) {
     if (editing) request.Binding = FList.At(i);
     request.EditIndex = i;
     request.Shortcuts = FList.Shortcuts();
-    request.HeldBy = [this](const TBinding& b) { (void)this; (void)b; return std::optional<std::string>(); }; // TEMP
+    request.HeldBy = [this](const TBinding& b) { return FStore->HeldBy(b); };
     request.SuspendHotKeys = [this](bool suspended) { SetHotKeysSuspended(suspended); };
 
     FEditing = true;

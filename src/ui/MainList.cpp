@@ -17,73 +17,13 @@ TBinding BindingOfCode(const std::string& action, std::uint16_t keyCode, bool ct
     return *b;
 }
 
-// Sets an item's key, then its modifiers: modifiers are ignored while the item has no key.
-void SetShortcut(THotKeyItem* item, const TBinding& b) {
-    item->SetVirtKey(b.Key);
-    item->SetModifiers(TModifiers());
-    item->SetModifiers(b.Modifiers);
-}
-
 }  // namespace
 
 void TFormMain::Follow(const TListChange& change, bool retryRefused) {
-    TListUpdate update(ListView1);
-    THotKeys* items = QmHK->HotKeys();
-    const int n = FList.Count();
-    if (ListView1->Count() == 0) ListView1->Insert(0);  // the blank row
-    // A deleted binding takes its row and its item (and so its registration) with it.
-    if (n < items->Count() && change.Rows.size() == 1) {
-        items->Items(change.Rows[0])->DeleteItem();
-        ListView1->Delete(change.Rows[0]);
-    }
-    // Added bindings get a row before the blank one and an item; rows that moved take their
-    // items along, so every binding keeps its registration.
-    while (items->Count() < n) {
-        ListView1->Insert(items->Count());
-        items->Add();
-    }
-    if (!change.From.empty()) {
-        ListView1->ReorderRows(change.From);
-        items->Reorder(change.From);
-    }
-    for (int i = 0; i < n; ++i) {
-        const TBinding& b = FList.At(i);
-        if (ListView1->ItemCaption(i) != b.Action) ListView1->SetItemCaption(i, b.Action);
-        const std::string text = b.ShortcutText();
-        if (ListView1->SubItems(i) != std::vector<std::string>{text}) ListView1->SetSubItems(i, {text});
-        ListView1->SetStateIndex(i, b.Enabled ? 0 : 1);
-    }
-    ListView1->SetStateIndex(n, 0);
-    FollowHotKeys();
-    // One the system refused before is asked for again: the user wants it on now.
-    if (retryRefused && !FHotKeysSuspended)
-        for (int row : change.Rows)
-            if (THotKeyItem* item = items->Items(row); item->Enabled() && !item->Registered()) item->RegisterKey();
+    FViews->Follow(FList, change, retryRefused);
 }
 
-void TFormMain::FollowHotKeys() {
-    THotKeys* items = QmHK->HotKeys();
-    const int n = FList.Count();
-    // Every item whose shortcut changes is off before any is registered anew, so no two
-    // registrations ever carry one shortcut.
-    std::vector<bool> rekey(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        THotKeyItem* item = items->Items(i);
-        const TBinding& b = FList.At(i);
-        rekey[static_cast<size_t>(i)] = item->VirtKey() != b.Key || !(item->Modifiers() == b.Modifiers);
-        if (rekey[static_cast<size_t>(i)]) item->SetEnabled(false);
-    }
-    for (int i = 0; i < n; ++i) {
-        THotKeyItem* item = items->Items(i);
-        if (rekey[static_cast<size_t>(i)]) SetShortcut(item, FList.At(i));
-        item->SetEnabled(FList.At(i).Enabled && !FHotKeysSuspended);
-    }
-}
-
-void TFormMain::SetHotKeysSuspended(bool suspended) {
-    FHotKeysSuspended = suspended;
-    FollowHotKeys();
-}
+void TFormMain::SetHotKeysSuspended(bool suspended) { FViews->SetSuspended(FList, suspended); }
 
 void TFormMain::QmHKRegistrationChanged(TObject* Sender, int Index) {
     (void)Sender;

@@ -1,6 +1,7 @@
 // What the program remembers, under the current user's registry hive: the main window's side.
 // The bindings themselves are the binding store's; these operations hand the list to it and
 // take what it loads.
+#include "app/HomePage.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
 #include "launch/Launch.h"
@@ -12,34 +13,6 @@
 #include "ui/WindowPlace.h"
 
 using namespace fw;
-
-namespace {
-
-const char* const kHomePage = "http://www.morvane.example/tarvo/";
-const char* const kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
-const char* const kRunValue = "Tarvo 2000";
-
-// A key the user asked to write to: one that cannot be opened is a failed write.
-void OpenForWriting(TRegistry& reg, const std::string& path) {
-    if (!reg.OpenKey(path, true)) {
-        std::string message = "Failed to create key '" + path + "'";
-        const std::string reason = SystemErrorText(static_cast<DWORD>(reg.LastOpenError()));
-        throw ERegistryException(reason.empty() ? message : message + ": " + reason);
-    }
-}
-
-void DeleteValueOrFail(TRegistry& reg, const std::string& name) {
-    if (!reg.DeleteValue(name) && reg.ValueExists(name))
-        throw ERegistryException("Failed to delete value '" + name + "'");
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
-    return text;
-}
-
-}  // namespace
 
 std::string TFormMain::SettingsKeyPath() {
     return MakeSettingsKeyPath(QmR->Group(), QmR->Company(), QmR->Application(), QmR->User());
@@ -67,15 +40,7 @@ void TFormMain::LoadBindings() {
 
 void TFormMain::SetRunAtStartup(bool flag) {
     TQmRegSession reg(QmR);
-    OpenForWriting(*reg, kRunKey);
-    if (flag) {
-        reg->WriteString(kRunValue, RunEntryFor(ModuleFileName()));
-    } else {
-        // Only text names this program: a value of another type is left to its owner.
-        const TRegDataType type = reg->GetDataType(kRunValue);
-        if (type == TRegDataType::rdString || type == TRegDataType::rdExpandString)
-            DeleteValueOrFail(*reg, kRunValue);
-    }
+    WriteRunEntry(*reg, flag, ModuleFileName());
 }
 
 void TFormMain::SaveWindowPlacement() {
@@ -103,11 +68,7 @@ void TFormMain::LoadWindowPlacement() {
 
 void TFormMain::SetNewBrowser(bool flag) {
     TQmRegSession reg(QmR);
-    OpenForWriting(*reg, SettingsKeyPath());
-    if (flag)
-        reg->WriteInteger("NewBrowser", 1);
-    else
-        DeleteValueOrFail(*reg, "NewBrowser");
+    WriteNewBrowser(*reg, SettingsKeyPath(), flag);
     NewBrowserOption = flag;
 }
 

@@ -9,13 +9,6 @@ using namespace fw;
 
 TFormOption* FormOption = nullptr;
 
-namespace {
-
-const char* const kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
-const char* const kRunValue = "Tarvo 2000";
-
-}  // namespace
-
 TFormOption::TFormOption(TComponent* AOwner) : TForm(AOwner) {}
 
 void TFormOption::ReadDescription() {

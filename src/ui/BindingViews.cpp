@@ -1,0 +1,68 @@
+#include "ui/BindingViews.h"
+
+#include <vector>
+
+namespace {
+
+// Sets an item's key, then its modifiers: modifiers are ignored while the item has no key.
+void SetShortcut(THotKeyItem* item, const TBinding& b) {
+    item->SetVirtKey(b.Key);
+    item->SetModifiers(TModifiers());
+    item->SetModifiers(b.Modifiers);
+}
+
+}  // namespace
+
+void TBindingViews::Follow(const TBindingList& model, const TListChange& change, bool retryRefused) {
+    fw::TListUpdate update(&FList);
+    const int n = model.Count();
+    if (FList.Count() == 0) FList.Insert(0);  // the blank row
+    if (n < FItems.Count() && change.Rows.size() == 1) {
+        FItems.Items(change.Rows[0])->DeleteItem();
+        FList.Delete(change.Rows[0]);
+    }
+    // Added bindings get a row before the blank one and an item each.
+    while (FItems.Count() < n) {
+        FList.Insert(FItems.Count());
+        FItems.Add();
+    }
+    if (!change.From.empty()) {
+        FList.ReorderRows(change.From);
+        FItems.Reorder(change.From);
+    }
+    for (int i = 0; i < n; ++i) {
+        const TBinding& b = model.At(i);
+        if (FList.ItemCaption(i) != b.Action) FList.SetItemCaption(i, b.Action);
+        const std::vector<std::string> texts{b.ShortcutText()};
+        if (FList.SubItems(i) != texts) FList.SetSubItems(i, texts);
+        FList.SetStateIndex(i, b.Enabled ? 0 : 1);
+    }
+    FList.SetStateIndex(n, 0);
+    FollowItems(model);
+    if (retryRefused && !FSuspended)
+        for (int row : change.Rows)
+            if (THotKeyItem* item = FItems.Items(row); item->Enabled() && !item->Registered()) item->RegisterKey();
+}
+
+void TBindingViews::SetSuspended(const TBindingList& model, bool suspended) {
+    FSuspended = suspended;
+    FollowItems(model);
+}
+
+void TBindingViews::FollowItems(const TBindingList& model) {
+    const int n = model.Count();
+    // Every item whose shortcut changes is off before any is registered anew, so no two
+    // registrations ever carry one shortcut.
+    std::vector<bool> rekey(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        THotKeyItem* item = FItems.Items(i);
+        const TBinding& b = model.At(i);
+        rekey[static_cast<size_t>(i)] = item->VirtKey() != b.Key || !(item->Modifiers() == b.Modifiers);
+        if (rekey[static_cast<size_t>(i)]) item->SetEnabled(false);
+    }
+    for (int i = 0; i < n; ++i) {
+        THotKeyItem* item = FItems.Items(i);
+        if (rekey[static_cast<size_t>(i)]) SetShortcut(item, model.At(i));
+        item->SetEnabled(model.At(i).Enabled && !FSuspended);
+    }
+}

@@ -1,0 +1,31 @@
+// The two views of the binding model: the rows of the list view and the items of the hotkey
+// component. Row i and item i show binding i of the model for the whole run; after each change
+// of the model they are brought in step with it here, and nowhere else.
+#pragma once
+
+#include <string>
+
+#include "framework/ListView.h"
+#include "hotkeys/QmHotKey.h"
+#include "ui/BindingList.h"
+
+class TBindingViews {
+public:
+    TBindingViews(fw::TListView& list, THotKeys& items) : FList(list), FItems(items) {}
+
+    // Follows one change of the model: rows and items that moved move with their registrations,
+    // added ones are made, a deleted one goes with its registration, and every row's texts,
+    // state image and every item's shortcut and enabled flag then match the model. With
+    // retryRefused the rows the change names ask the system again for a shortcut it refused.
+    void Follow(const TBindingList& model, const TListChange& change, bool retryRefused = false);
+    // Every item off while suspended (the editor is open); otherwise as the model says.
+    void SetSuspended(const TBindingList& model, bool suspended);
+    bool Suspended() const { return FSuspended; }
+
+private:
+    void FollowItems(const TBindingList& model);
+
+    fw::TListView& FList;
+    THotKeys& FItems;
+    bool FSuspended = false;
+};
