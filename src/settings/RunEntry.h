@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+// Where the entry is kept, under the current user's root key, and its name.
+inline constexpr const char* kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+inline constexpr const char* kRunValue = "Tarvo 2000";
+
 // The path as the entry stores it: in double quotes when it holds a space, so that the
 // system cannot start a program named by the path's first part.
 std::string RunEntryFor(std::string_view programPath);
