@@ -148,16 +148,15 @@ TBindingKey ReadBindingKey(const TRegistry& reg) {
 }
 
 // Whether a staging copy can be what a save wrote for the binding whose folded subkey name
-// is target. A save writes the copy's values in a fixed order, all of them those of that one
-// binding and of the types it always uses, and never marks the copy: a copy cut short holds
-// the first few. Anything else was not written by a save for that binding.
+// is target: every value of the type a save gives it, none naming another shortcut, and no
+// mark, which a save never puts on a copy. A copy cut short may lack any of its values.
 bool CopyIsFor(const TBindingKey& copy, const std::string& target) {
     if (copy.Marked) return false;
     if (copy.Kind == TBindingKey::Complete) return copy.AsWritten && Fold(copy.Binding.SubkeyName()) == target;
     for (int i = 0; i < 6; ++i)
         if (copy.Present[i] && (!copy.Typed[i] || (i >= 2 && copy.Numbers[i] != 0 && copy.Numbers[i] != 1)))
             return false;
-    if (!copy.Present[1]) return !copy.Present[2] && !copy.Present[3] && !copy.Present[4] && !copy.Present[5];
+    if (!copy.Present[1]) return true;  // nothing says which shortcut it was for
     // The modifiers not yet written may be either: one choice must give the copy's name.
     for (int m = 0; m < 8; ++m) {
         bool on[3];

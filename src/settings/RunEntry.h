@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-// Where the entry lives under the user's hive, and its name.
+// Where the entry is kept, under the current user's root key, and its name.
 inline constexpr const char* kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 inline constexpr const char* kRunValue = "Tarvo 2000";
 
