@@ -15,15 +15,58 @@ TFormMain::~TFormMain() {
     if (Application) Application->RemoveBoxWatchers(this);
 }
 
+namespace {
+
+// A component of the window's description, under its name.
+template <class T, class... Args>
+T* Named(TComponent* owner, const char* name, Args... args) {
+    T* component = new T(owner, args...);
+    component->SetName(name);
+    return component;
+}
+
+}  // namespace
+
 void TFormMain::ReadDescription() {
     SetName("FormMain");
     SetCaption("Tarvo2000 Version 1.2");
     SetBounds(190, 108, 486, 355);
     SetKeyPreview(true);
     SetIcon(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
+    ListView1 = Named<TListView>(this, "ListView1");
+    TrayIcon1 = Named<TTrayIcon>(this, "TrayIcon1");
+    popupTrayIcon = Named<TPopupMenu>(this, "popupTrayIcon");
+    QmHK = Named<TQmHotKeys>(this, "QmHK");
+    QmR = Named<TQmReg>(this, "QmR");
+    QmR->SetApplication("Tarvo");
+    QmR->SetAutoUser(true);
+    QmR->SetCompany("Morvane");
+    QmR->SetGroup("Software");
+    QmHK->SetQmReg(QmR);
+    // The company under which an earlier edition stored its bindings.
+    FStore = std::make_unique<TBindingStore>(QmR, "morvane.example");
+    ImageList1 = Named<TImageList>(this, "ImageList1", 16, 16);
+    popupListView = Named<TPopupMenu>(this, "popupListView");
+    BuildMenus();
+    OneInstance1 = Named<TOneInstance>(this, "OneInstance1");
+    VersionInfo1 = Named<TInfoExe>(this, "VersionInfo1");
+    VersionInfo1->SetLangId("0409");
+    OpenDialog1 = Named<TOpenDialog>(this, "OpenDialog1");
+    OpenDialog1->SetTitle("Choose a file");
+    OpenDialog1->SetFilter("*.*");
+    OpenDialog1->SetOptions(ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing);
+    DescribeList();
+    DescribeTray();
+    OnCreate = Bind(this, &TFormMain::FormCreate);
+    OnActivate = Bind(this, &TFormMain::FormActivate);
+    OnCloseQuery = Bind(this, &TFormMain::FormCloseQuery);
+    OnClose = Bind(this, &TFormMain::FormClose);
+    OnShow = Bind(this, &TFormMain::FormShow);
+    OnHide = Bind(this, &TFormMain::FormHide);
+    OnKeyDown = Bind(this, &TFormMain::FormKeyDown);
+}
 
-    ListView1 = new TListView(this);
-    ListView1->SetName("ListView1");
+void TFormMain::DescribeList() {
     ListView1->SetParent(this);
     ListView1->SetAlign(TAlign::alClient);
     ListView1->SetBorder(false);
@@ -32,45 +75,22 @@ void TFormMain::ReadDescription() {
     ListView1->SetHint("Double click on the blank line to add tarvo");
     ListView1->AddColumn("Action", 350);
     ListView1->AddColumn("Hotkey", 125);
+    FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
+    ListView1->SetStateImages(ImageList1);
+    ListView1->OnColumnClick = Bind(this, &TFormMain::ListView1ColumnClick);
+    ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
+    ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
+    ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
+    QmHK->OnRegistrationChanged = Bind(this, &TFormMain::QmHKRegistrationChanged);
+    FViews = std::make_unique<TBindingViews>(*ListView1, *QmHK->HotKeys());
+}
 
-    TrayIcon1 = new TTrayIcon(this);
-    TrayIcon1->SetName("TrayIcon1");
-    popupTrayIcon = new TPopupMenu(this);
-    popupTrayIcon->SetName("popupTrayIcon");
-
-    QmHK = new TQmHotKeys(this);
-    QmHK->SetName("QmHK");
-    QmR = new TQmReg(this);
-    QmR->SetName("QmR");
-    QmR->SetApplication("Tarvo");
-    QmR->SetAutoUser(true);
-    QmR->SetCompany("Morvane");
-    QmR->SetGroup("Software");
-    QmHK->SetQmReg(QmR);
-    // The company under which an earlier edition stored its bindings.
-    FStore = std::make_unique<TBindingStore>(QmR, "morvane.example");
-
-    ImageList1 = new TImageList(this, 16, 16);
-    ImageList1->SetName("ImageList1");
-    popupListView = new TPopupMenu(this);
-    popupListView->SetName("popupListView");
-    BuildMenus();
-    OneInstance1 = new TOneInstance(this);
-    OneInstance1->SetName("OneInstance1");
-    VersionInfo1 = new TInfoExe(this);
-    VersionInfo1->SetName("VersionInfo1");
-    VersionInfo1->SetLangId("0409");
-    OpenDialog1 = new TOpenDialog(this);
-    OpenDialog1->SetName("OpenDialog1");
-    OpenDialog1->SetTitle("Choose a file");
-    OpenDialog1->SetFilter("*.*");
-    OpenDialog1->SetOptions(ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing);
-
+void TFormMain::DescribeTray() {
     TrayIcon1->SetCycleInterval(250);
     TrayIcon1->SetHint("Tarvo2000 v1.2");
     TrayIcon1->SetShowHint(true);
-    TrayIcon1->SetIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), "TRAYICON",
-                                                       IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+    TrayIcon1->SetIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON,
+                                                       ::GetSystemMetrics(SM_CXSMICON),
                                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
     TrayIcon1->SetIconIndex(0);
     TrayIcon1->SetPopupMenu(popupTrayIcon);
@@ -83,29 +103,9 @@ void TFormMain::ReadDescription() {
         if (open) FTrayWasEnabled = TrayIcon1->Enabled();
         TrayIcon1->SetEnabled(open ? false : FTrayWasEnabled);
     });
-
-    FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
-    ListView1->SetStateImages(ImageList1);
-    ListView1->OnColumnClick = Bind(this, &TFormMain::ListView1ColumnClick);
-    ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
-    ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
-    ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
-    QmHK->OnRegistrationChanged = Bind(this, &TFormMain::QmHKRegistrationChanged);
-    FViews = std::make_unique<TBindingViews>(*ListView1, *QmHK->HotKeys());
-
-    OnCreate = Bind(this, &TFormMain::FormCreate);
-    OnActivate = Bind(this, &TFormMain::FormActivate);
-    OnCloseQuery = Bind(this, &TFormMain::FormCloseQuery);
-    OnClose = Bind(this, &TFormMain::FormClose);
-    OnShow = Bind(this, &TFormMain::FormShow);
-    OnHide = Bind(this, &TFormMain::FormHide);
-    OnKeyDown = Bind(this, &TFormMain::FormKeyDown);
 }
 
-void TFormMain::FormCreate(TObject* Sender) {
-    (void)Sender;
-    StartupSequence();
-}
+void TFormMain::FormCreate(TObject*) { StartupSequence(); }
 
 void TFormMain::StartupSequence() {
     // A copy that found another one running, and a program told to end while a start-up
@@ -139,14 +139,12 @@ void TFormMain::StartupSequence() {
     LoadNewBrowser();
 }
 
-void TFormMain::FormActivate(TObject* Sender) {
-    (void)Sender;
+void TFormMain::FormActivate(TObject*) {
     ExitRequested = false;
     ListView1->SetItemFocused(FList.BlankRow());
 }
 
-void TFormMain::FormCloseQuery(TObject* Sender, bool& CanClose) {
-    (void)Sender;
+void TFormMain::FormCloseQuery(TObject*, bool& CanClose) {
     // Read first: a message shown while hiding must not turn an Exit into a hide.
     const bool exiting = ExitRequested;
     if (Visible()) {
@@ -157,19 +155,14 @@ void TFormMain::FormCloseQuery(TObject* Sender, bool& CanClose) {
     }
 }
 
-void TFormMain::FormClose(TObject* Sender, TCloseAction& Action) {
-    (void)Sender;
-    (void)Action;
-}
+void TFormMain::FormClose(TObject*, TCloseAction&) {}
 
-void TFormMain::cmdExit1Click(TObject* Sender) {
-    (void)Sender;
+void TFormMain::cmdExit1Click(TObject*) {
     ExitRequested = true;
     Close();
 }
 
-void TFormMain::QmHKHotKeys(TObject* Sender, std::uint16_t HotKeyIndex) {
-    (void)Sender;
+void TFormMain::QmHKHotKeys(TObject*, std::uint16_t HotKeyIndex) {
     // Item i is row i is binding i of the list.
     if (FList.IsBindingRow(HotKeyIndex)) Launcher.ExecuteAction(FList.At(HotKeyIndex).Action);
 }

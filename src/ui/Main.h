@@ -36,11 +36,10 @@ public:
     // Components, in the order the description creates them.
     fw::TListView* ListView1 = nullptr;
     TTrayIcon* TrayIcon1 = nullptr;
-    fw::TPopupMenu* popupTrayIcon = nullptr;
+    fw::TPopupMenu *popupTrayIcon = nullptr, *popupListView = nullptr;
     TQmHotKeys* QmHK = nullptr;
     TQmReg* QmR = nullptr;
     fw::TImageList* ImageList1 = nullptr;
-    fw::TPopupMenu* popupListView = nullptr;
     TOneInstance* OneInstance1 = nullptr;
     TInfoExe* VersionInfo1 = nullptr;
     fw::TOpenDialog* OpenDialog1 = nullptr;
@@ -77,14 +76,10 @@ public:
     void cmdExit1Click(fw::TObject* Sender);
     void QmHKHotKeys(fw::TObject* Sender, std::uint16_t HotKeyIndex);
 
-    // The binding list's operations: the model changes, then the views follow it.
-    // keyCode must be a code of the key table other than NONE: std::invalid_argument otherwise.
-    void AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
-                    bool shift, bool enabled);
-    void AddBinding(const TBinding& binding);
-    void UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
-                       bool shift, bool enabled);
-    void UpdateBinding(const TBinding& binding);
+    // The binding list's operations: the model changes, then the views follow it. keyCode must
+    // be a code of the key table other than NONE: std::invalid_argument otherwise.
+    void AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt, bool shift, bool enabled);
+    void UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt, bool shift, bool enabled);
     void SwapRows(int i, int j);
     void SortList(int column);
     void ListView1ColumnClick(fw::TObject* Sender, int Column);
@@ -96,9 +91,7 @@ public:
     void cmdEnableAll1Click(fw::TObject* Sender);
     void cmdDisableAll1Click(fw::TObject* Sender);
     const TBindingList& List() const { return FList; }
-    // The number of bindings; the blank row is the row at this index.
-    int BindingCount() const { return FList.Count(); }
-    bool IsBindingRow(int row) const { return FList.IsBindingRow(row); }
+    int BindingCount() const { return FList.Count(); }  // the blank row's index
     // Every shortcut off while a binding is edited, and those of enabled bindings on after.
     void SetHotKeysSuspended(bool suspended);
 
@@ -113,7 +106,7 @@ public:
     void SetNewBrowser(bool flag);
     void LoadNewBrowser();
 
-    // The binding editor for the selected row: a binding row is edited, the blank row adds.
+    // The editor for the selected row: a binding row is edited, the blank row adds one.
     void OpenEditor(TFormAccelerator& editor);
     bool Editing() const { return FEditing; }
 
@@ -134,6 +127,8 @@ protected:
     LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void DescribeList();
+    void DescribeTray();
     void BuildMenus();
     void UpdateTrayItems();
     void ShowInFront();

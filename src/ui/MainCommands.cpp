@@ -91,22 +91,16 @@ void TFormMain::UpdateTrayItems() {
     cmdEnableAll2->SetEnabled(!FEditing);
 }
 
-void TFormMain::popupListViewPopup(TObject* Sender) {
-    (void)Sender;
+void TFormMain::popupListViewPopup(TObject*) {
     const int i = ListView1->Selected();
     // Edit opens the editor: only once it is connected.
     cmdEdit1->SetEnabled(i >= 0 && cmdAdd1->Enabled());
     cmdDelete1->SetEnabled(FList.IsBindingRow(i));
 }
 
-void TFormMain::cmdDelete1Click(TObject* Sender) {
-    (void)Sender;
-    DeleteSelected();
-}
+void TFormMain::cmdDelete1Click(TObject*) { DeleteSelected(); }
 
-void TFormMain::ListView1KeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
-    (void)Sender;
-    (void)Shift;
+void TFormMain::ListView1KeyDown(TObject*, std::uint16_t& Key, TShiftState) {
     const int selected = ListView1->Selected();
     if (Key == VK_UP || Key == VK_DOWN) {
         // The blank row holds the focus; the movement starts from the selected row.
@@ -118,24 +112,15 @@ void TFormMain::ListView1KeyDown(TObject* Sender, std::uint16_t& Key, TShiftStat
     }
 }
 
-void TFormMain::ListView1SelectItem(TObject* Sender, int Item, bool Selected) {
-    (void)Sender;
-    (void)Item;
-    (void)Selected;
+void TFormMain::ListView1SelectItem(TObject*, int, bool) {
     RECT client{};
     ::GetClientRect(ListView1->Handle(), &client);
     if (ListView1->TopOfRow(FList.BlankRow()) <= client.bottom) ListView1->SetItemFocused(FList.BlankRow());
 }
 
-void TFormMain::TrayIcon1Click(TObject* Sender) {
-    (void)Sender;
-    ShowInFront();
-}
+void TFormMain::TrayIcon1Click(TObject*) { ShowInFront(); }
 
-void TFormMain::Show2Click(TObject* Sender) {
-    (void)Sender;
-    ShowInFront();
-}
+void TFormMain::Show2Click(TObject*) { ShowInFront(); }
 
 void TFormMain::ShowInFront() {
     Show();
@@ -143,19 +128,14 @@ void TFormMain::ShowInFront() {
     if (TForm* modal = Application->ModalForm()) modal->BringToFront();
 }
 
-void TFormMain::Hide1Click(TObject* Sender) {
-    (void)Sender;
-    Hide();
-}
+void TFormMain::Hide1Click(TObject*) { Hide(); }
 
-void TFormMain::FormShow(TObject* Sender) {
-    (void)Sender;
+void TFormMain::FormShow(TObject*) {
     Show2->SetEnabled(false);
     Hide2->SetEnabled(!FEditing);
 }
 
-void TFormMain::FormHide(TObject* Sender) {
-    (void)Sender;
+void TFormMain::FormHide(TObject*) {
     Show2->SetEnabled(true);
     Hide2->SetEnabled(false);
     try {
@@ -167,9 +147,7 @@ void TFormMain::FormHide(TObject* Sender) {
     }
 }
 
-void TFormMain::FormKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift) {
-    (void)Sender;
-    (void)Shift;
+void TFormMain::FormKeyDown(TObject*, std::uint16_t& Key, TShiftState) {
     if (Key == VK_ESCAPE) Hide();
 }
 
@@ -185,25 +163,24 @@ void TFormMain::OpenEditor(TFormAccelerator& editor) {
     request.HeldBy = [this](const TBinding& b) { return FStore->HeldBy(b); };
     request.SuspendHotKeys = [this](bool suspended) { SetHotKeysSuspended(suspended); };
 
-    FEditing = true;
-    UpdateTrayItems();
     std::optional<TBinding> result;
-    try {
+    {
+        // While the editor is open the tray's Hide and its Enable/Disable All are off.
+        struct TEditing {
+            TFormMain& Form;
+            explicit TEditing(TFormMain& form) : Form(form) { Form.FEditing = true, Form.UpdateTrayItems(); }
+            ~TEditing() { Form.FEditing = false, Form.UpdateTrayItems(); }
+        } editing_(*this);
         result = editor.Edit(request);
-    } catch (...) {
-        FEditing = false;
-        UpdateTrayItems();
-        throw;
     }
-    FEditing = false;
-    UpdateTrayItems();
     // Exit chosen during the edit ends the program: nothing is applied, nothing shown.
     if (Application->TerminateRequested()) return;
     if (result) {
+        const TBinding& b = *result;
         if (editing)
-            UpdateBinding(*result);
+            UpdateBinding(b.Action, static_cast<std::uint16_t>(b.VirtualKey()), b.Ctrl(), b.Alt(), b.Shift(), b.Enabled);
         else
-            AddBinding(*result);
+            AddBinding(b.Action, static_cast<std::uint16_t>(b.VirtualKey()), b.Ctrl(), b.Alt(), b.Shift(), b.Enabled);
         SaveBindings();
         ReportRefused({FList.RowOfShortcut(result->ShortcutText())});
     }

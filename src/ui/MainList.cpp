@@ -25,8 +25,7 @@ void TFormMain::Follow(const TListChange& change, bool retryRefused) {
 
 void TFormMain::SetHotKeysSuspended(bool suspended) { FViews->SetSuspended(FList, suspended); }
 
-void TFormMain::QmHKRegistrationChanged(TObject* Sender, int Index) {
-    (void)Sender;
+void TFormMain::QmHKRegistrationChanged(TObject*, int Index) {
     if (!FList.IsBindingRow(Index) || Index >= ListView1->Count()) return;
     const bool refused = QmHK->HotKeys()->Items(Index)->Refused();
     FList.SetRefused(Index, refused);
@@ -35,30 +34,20 @@ void TFormMain::QmHKRegistrationChanged(TObject* Sender, int Index) {
 
 void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
                            bool shift, bool enabled) {
-    AddBinding(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled));
+    Follow(FList.Add(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled)));
 }
-
-void TFormMain::AddBinding(const TBinding& b) { Follow(FList.Add(b)); }
 
 void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl,
                               bool alt, bool shift, bool enabled) {
-    UpdateBinding(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled));
-}
-
-void TFormMain::UpdateBinding(const TBinding& b) {
-    const int i = ListView1->Selected();
-    if (!FList.IsBindingRow(i)) return;
-    Follow(FList.Update(i, b));
+    const TBinding b = BindingOfCode(action, keyCode, ctrl, alt, shift, enabled);
+    if (FList.IsBindingRow(ListView1->Selected())) Follow(FList.Update(ListView1->Selected(), b));
 }
 
 void TFormMain::SwapRows(int i, int j) { Follow(FList.Exchange(i, j)); }
 
 void TFormMain::SortList(int column) { Follow(FList.Sort(column)); }
 
-void TFormMain::ListView1ColumnClick(TObject* Sender, int Column) {
-    (void)Sender;
-    Follow(FList.ColumnClick(Column));
-}
+void TFormMain::ListView1ColumnClick(TObject*, int Column) { Follow(FList.ColumnClick(Column)); }
 
 void TFormMain::DeleteSelected() {
     const int i = ListView1->Selected();
@@ -82,8 +71,7 @@ void TFormMain::DisableRow(int i) {
     Follow(FList.Disable(i));
 }
 
-void TFormMain::cmdEnableSelected1Click(TObject* Sender) {
-    (void)Sender;
+void TFormMain::cmdEnableSelected1Click(TObject*) {
     const int i = ListView1->Selected();
     if (!FList.IsBindingRow(i)) return;
     EnableRow(i);
@@ -91,24 +79,21 @@ void TFormMain::cmdEnableSelected1Click(TObject* Sender) {
     ReportRefused({i});
 }
 
-void TFormMain::cmdDisableSelected1Click(TObject* Sender) {
-    (void)Sender;
+void TFormMain::cmdDisableSelected1Click(TObject*) {
     const int i = ListView1->Selected();
     if (!FList.IsBindingRow(i)) return;
     DisableRow(i);
     SaveBindings();
 }
 
-void TFormMain::cmdEnableAll1Click(TObject* Sender) {
-    (void)Sender;
+void TFormMain::cmdEnableAll1Click(TObject*) {
     const TListChange change = FList.EnableAll();
     Follow(change, true);
     SaveBindings();
     ReportRefused(change.Rows);
 }
 
-void TFormMain::cmdDisableAll1Click(TObject* Sender) {
-    (void)Sender;
+void TFormMain::cmdDisableAll1Click(TObject*) {
     Follow(FList.DisableAll());
     SaveBindings();
 }
