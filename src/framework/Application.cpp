@@ -73,6 +73,7 @@ void TApplication::Initialize() {
     p.Height = 0;
     FHandle = CreateBoundWindow(p, this);
     if (!FHandle) throw std::runtime_error("Error creating the application window");
+    FRoundTripMessage = ::RegisterWindowMessageA(RoundTripMessageName);
 }
 
 std::string TApplication::Title() const { return FHandle ? WindowText(FHandle) : std::string(); }
@@ -281,8 +282,34 @@ void TApplication::DestroyForms() {
     FMainForm = nullptr;
 }
 
+namespace {
+
+constexpr UINT_PTR kRoundTripTimer = 1;
+
+}  // namespace
+
+void TApplication::AnswerRoundTrips() {
+    // Input that came in after the timer message was taken is still to be handled first.
+    if (HIWORD(::GetQueueStatus(QS_INPUT)) != 0) return;
+    ::KillTimer(FHandle, kRoundTripTimer);
+    for (const auto& [caller, token] : FRoundTrips) ::PostMessageA(caller, FRoundTripMessage, 0, token);
+    FRoundTrips.clear();
+}
+
 LRESULT TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == FRoundTripMessage && msg != 0) {
+        // Answered from a timer: the system hands out a timer message only once no posted
+        // message and no input is waiting. Posting the answer, or the request again, would
+        // come before input still queued.
+        FRoundTrips.emplace_back(reinterpret_cast<HWND>(wParam), lParam);
+        ::SetTimer(hwnd, kRoundTripTimer, USER_TIMER_MINIMUM, nullptr);
+        return 0;
+    }
     switch (msg) {
+    case WM_TIMER:
+        if (wParam != kRoundTripTimer) break;
+        AnswerRoundTrips();
+        return 0;
     case WM_CLOSE:
         // Closing the program from its taskbar button never goes past an open dialog.
         if (TForm* modal = ModalForm())

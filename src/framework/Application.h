@@ -94,16 +94,24 @@ public:
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+    // Another program posts this registered message to the application window, with a window
+    // of its own in wParam, to learn when everything it sent before has been handled: the same
+    // message, with the same lParam, is posted back once nothing sent earlier is waiting.
+    static constexpr const char* RoundTripMessageName = "TApplication.RoundTrip";
+
 private:
     void TellBoxWatchers(bool open);
     bool ProcessMessage(MSG& msg);
     bool Swallowed(const MSG& msg);
+    void AnswerRoundTrips();
 
     HWND FHandle = nullptr;
     TForm* FMainForm = nullptr;
     std::vector<TForm*> FForms;
     std::vector<TForm*> FModalForms;
     std::vector<UINT> FSwallowed;
+    UINT FRoundTripMessage = 0;
+    std::vector<std::pair<HWND, LPARAM>> FRoundTrips;  // who asked, and their token
     bool FShowMainForm = true;
     bool FTerminateRequested = false;
     bool FTerminated = false;

@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+
+#include "framework/Application.h"
 
 namespace e2e {
 
@@ -191,10 +194,65 @@ bool TTarvo::ChooseFromTrayMenu(char mnemonic, bool waitUntilClosed) const {
     return !waitUntilClosed || WaitFor([&] { return OpenMenu() == nullptr; }, 5000);
 }
 
-bool TTarvo::Sync() const {
-    DWORD_PTR result = 0;
-    HWND main = MainWindow();
-    return main && ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+namespace {
+
+UINT RoundTripMessage() { return ::RegisterWindowMessageA(fw::TApplication::RoundTripMessageName); }
+
+LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == RoundTripMessage()) {
+        auto* answered = reinterpret_cast<LPARAM*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (answered && lParam > *answered) *answered = lParam;
+        return 0;
+    }
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND CreateReceiver(LPARAM* answered) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ReceiverProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TarvoE2eRoundTrip";
+    ::RegisterClassA(&wc);  // refused once the class exists, which is as good
+    HWND hwnd = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    if (!hwnd) throw std::runtime_error("cannot create the round trip's window");
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(answered));
+    return hwnd;
+}
+
+}  // namespace
+
+bool TTarvo::RoundTrip(DWORD timeoutMs) const {
+    // The application window is the one window of the framework's class that nothing owns.
+    const std::vector<HWND> apps = TopLevelWindows(FPid, [](HWND h) {
+        return ClassOf(h) == "TarvoWindow" && ::GetWindow(h, GW_OWNER) == nullptr;
+    });
+    if (!Running()) return false;
+    if (apps.empty()) {
+        ADD_FAILURE() << "round trip: the program has no application window";
+        return false;
+    }
+    if (!FReceiver) FReceiver.Reset(CreateReceiver(&FAnswered));
+    const LPARAM token = ++FToken;
+    if (!::PostMessageA(apps.front(), RoundTripMessage(), reinterpret_cast<WPARAM>(FReceiver.Get()), token)) {
+        if (Running()) ADD_FAILURE() << "round trip: cannot post to the program";
+        return false;
+    }
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (FAnswered >= token) return true;
+        if (!Running()) return false;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end) {
+            ADD_FAILURE() << "round trip: the running program gave no answer within " << timeoutMs << " ms";
+            return false;
+        }
+        ::MsgWaitForMultipleObjects(1, &FProcess, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
 }
 
 // --- The binding list -------------------------------------------------------------------
@@ -658,6 +716,20 @@ std::string RecordArgsWithSpaces() {
     if (!::CopyFileA(RecordArgsPath().c_str(), copy.c_str(), FALSE))
         throw std::runtime_error("cannot copy record_args.exe to " + copy);
     return copy;
+}
+
+bool HelpersEnded(DWORD timeoutMs) {
+    auto running = [] {
+        fw::THandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot) throw std::runtime_error("cannot list the processes");
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
+            if (::lstrcmpiA(entry.szExeFile, "record_args.exe") == 0 || ::lstrcmpiA(entry.szExeFile, "record args.exe") == 0)
+                return true;
+        return false;
+    };
+    return WaitFor([&] { return !running(); }, timeoutMs);
 }
 
 std::vector<TRecord> ReadRecords(const std::string& logPath) {

@@ -73,9 +73,14 @@ public:
     // Opens the tray menu with a right click and chooses the item with this mnemonic.
     // False when the menu did not open, or did not close after the choice when asked to wait.
     bool ChooseFromTrayMenu(char mnemonic, bool waitUntilClosed = true) const;
-    // Returns once the program has handled everything it was busy with, such as the command
-    // just chosen from a menu: a message sent to its window waits for its message loop.
-    bool Sync() const;
+    // Returns once the program has handled everything sent to it so far: messages posted to
+    // its windows, input queued for it (a shortcut pressed, keys typed), and what handling
+    // them posted in turn. A box or menu the program opened meanwhile is open by then; a
+    // program it started exists. True when the program answered, false when it ended
+    // meanwhile; a running program that does not answer fails the test.
+    bool RoundTrip(DWORD timeoutMs = 20000) const;
+    // A round trip answered by a program that is still running: it is not on its way out.
+    bool Alive() const { return RoundTrip() && Running(); }
     // The visible pop-up menu of this process, if one is open.
     HWND OpenMenu() const;
 
@@ -106,6 +111,9 @@ public:
 private:
     HANDLE FProcess = nullptr;
     DWORD FPid = 0;
+    // Where the program's answers to round trips arrive, and the newest token answered.
+    mutable fw::THWnd FReceiver;
+    mutable LPARAM FToken = 0, FAnswered = 0;
 };
 
 void PrintTo(const TTarvo::TRow& row, std::ostream* out);
@@ -242,6 +250,9 @@ std::string ResetRecordLog();
 std::vector<TRecord> ReadRecords(const std::string& logPath);
 // A copy of record_args.exe in a folder and under a name that both contain spaces.
 std::string RecordArgsWithSpaces();
+// Waits until no copy of the helper runs any more, so that every run started so far has
+// written its record. False when one still runs after the time.
+bool HelpersEnded(DWORD timeoutMs = 10000);
 
 // A test that starts from a clean registry, with a fresh log for the recording helper and
 // a copy of it at a path with spaces for actions to run.

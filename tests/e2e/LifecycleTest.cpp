@@ -63,7 +63,7 @@ TEST_F(Lifecycle, CloseHidesAVisibleMainWindowAndEndsAHiddenOne) {
     ::PostMessageA(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
     // Still running: the close only hid the window.
-    EXPECT_FALSE(tarvo.WaitForExit(1500));
+    EXPECT_TRUE(tarvo.Alive());
 
     ::PostMessageA(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(tarvo.WaitForExit(10000));

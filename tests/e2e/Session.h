@@ -87,10 +87,12 @@ protected:
         WaitFor([&] { return (rows = tarvo.ListRows()).size() == count; }, 3000);
         return rows;
     }
-    // Presses Enter on the editor and returns the message Save shows, if any.
+    // Presses Enter on the editor and returns the message Save shows, if any: Save shows it
+    // while it handles the key.
     std::optional<TMessageBox> Save() {
         PressShortcut(VK_RETURN);
-        return tarvo.WaitForMessageBox(1500);
+        if (!tarvo.RoundTrip()) return std::nullopt;
+        return tarvo.MessageBox();
     }
 
     TTarvo tarvo;

@@ -157,7 +157,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return tarvo.OpenMenu() != nullptr; }));
         PressShortcut(on ? 'N' : 'I');
         ASSERT_TRUE(WaitFor([&] { return tarvo.OpenMenu() == nullptr; }));
-        ASSERT_TRUE(tarvo.Sync());
+        ASSERT_TRUE(tarvo.RoundTrip());
         model[static_cast<size_t>(i)].Enabled = on;
     }
     void EnableAll() {
@@ -171,14 +171,14 @@ protected:
             PressShortcut(on ? 'E' : 'D');
             ASSERT_TRUE(WaitFor([&] { return tarvo.OpenMenu() == nullptr; }));
         }
-        ASSERT_TRUE(tarvo.Sync());
+        ASSERT_TRUE(tarvo.RoundTrip());
         for (TModelBinding& b : model) b.Enabled = on;
     }
     void SortBy() {
         column = Pick(0, 1);
         ShowMain();
         tarvo.ClickHeader(column);
-        ASSERT_TRUE(tarvo.Sync());
+        ASSERT_TRUE(tarvo.RoundTrip());
         Sort();
     }
     void Press() {

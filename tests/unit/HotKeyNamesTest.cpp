@@ -20,16 +20,25 @@ TEST(HotKeyModifiers, SetBitsAndSystemFlagsDisagreeOnShiftAndAlt) {
     EXPECT_EQ(ModifiersToHotKeyFlags({modControl, modShift}), 6u);
 }
 
-TEST(HotKeyTable, SameCodesAsTheKeyTableAndNamesDifferOnlyInCase) {
-    for (int i = 0; i < KeyCount; ++i) {
-        EXPECT_EQ(VirtKeyCodes[i], KeyCodes[i]) << "at index " << i;
-        std::string upper(VirtKeyNames[i]);
-        for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        EXPECT_EQ(upper, KeyNames[i]) << "at index " << i;
+// The enumeration's ordinals index the key table: each block's first and last key, with its
+// virtual-key code and component name written out here.
+TEST(HotKeyTable, EachEnumeratorIndexesItsOwnKey) {
+    const struct {
+        TVirtKey Key;
+        int Code;
+        const char* Name;
+    } cases[] = {
+        {vkNone, 0x00, "None"},         {vkCancel, 0x03, "Cancel"},    {vkHelp, 0x2F, "Help"},
+        {vk0, 0x30, "0"},               {vk9, 0x39, "9"},              {vkA, 0x41, "A"},
+        {vkZ, 0x5A, "Z"},               {vkNumpad0, 0x60, "Numpad0"},  {vkNumpad9, 0x69, "Numpad9"},
+        {vkMultiply, 0x6A, "Multiply"}, {vkDivide, 0x6F, "Divide"},    {vkF1, 0x70, "F1"},
+        {vkF9, 0x78, "F9"},             {vkF24, 0x87, "F24"},          {vkNumlock, 0x90, "Numlock"},
+        {vkScroll, 0x91, "Scroll"},     {vkApps, 0x5D, "Apps"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VirtKeyCodes[c.Key], c.Code) << c.Name;
+        EXPECT_EQ(VirtKeyNames[c.Key], c.Name) << "at " << static_cast<int>(c.Key);
     }
-    EXPECT_EQ(VirtKeyCodes[vkF9], 120);
-    EXPECT_EQ(VirtKeyCodes[vkApps], 93);
-    EXPECT_EQ(VirtKeyNames[vkNumpad0], "Numpad0");
 }
 
 TEST(HotKeyDisplayName, ModifiersShiftControlAltWinThenUnderscoreAndComponentName) {
