@@ -54,7 +54,7 @@ TWndTarget* TargetOf(HWND hwnd) {
 const char* BoundWindowClass() { return kWindowClass; }
 
 HWND CreateBoundWindow(const TWindowParams& p, TWndTarget* target) {
-    RegisterClassOnce(kWindowClass, p.ClassStyle, p.Background);
+    RegisterClassOnce(kWindowClass, CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     HWND hwnd = ::CreateWindowExA(p.ExStyle, kWindowClass, p.Caption.c_str(), p.Style, p.X, p.Y,
                                   p.Width, p.Height, p.Parent, p.Menu, ::GetModuleHandleA(nullptr),
                                   target);
@@ -130,11 +130,7 @@ TShiftState KeyboardShiftState() {
 
 UINT DpiOfWindow(HWND hwnd) {
     UINT dpi = hwnd ? ::GetDpiForWindow(hwnd) : 0;
-    if (dpi == 0) {
-        HDC dc = ::GetDC(nullptr);
-        dpi = static_cast<UINT>(::GetDeviceCaps(dc, LOGPIXELSY));
-        ::ReleaseDC(nullptr, dc);
-    }
+    if (dpi == 0) dpi = ::GetDpiForSystem();
     return dpi ? dpi : 96;
 }
 

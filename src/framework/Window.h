@@ -28,8 +28,6 @@ struct TWindowParams {
     HWND Parent = nullptr;  // owner for top-level windows
     HMENU Menu = nullptr;   // child id for child windows
     HICON Icon = nullptr;
-    HBRUSH Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    UINT ClassStyle = CS_DBLCLKS;
 };
 
 // The class of the windows CreateBoundWindow makes: the application window and the forms.
