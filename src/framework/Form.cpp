@@ -1,8 +1,10 @@
 #include "framework/Form.h"
 
-#include "framework/Application.h"
-
 #include <stdexcept>
+
+#include "app/Text.h"
+#include "framework/Application.h"
+#include "framework/WinText.h"
 
 namespace fw {
 
@@ -113,7 +115,7 @@ HFONT TForm::FontHandle(TFontStyles style) {
         lf.lfUnderline = (style & fsUnderline) ? TRUE : FALSE;
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = CLEARTYPE_QUALITY;
-        lstrcpynA(lf.lfFaceName, "Microsoft Sans Serif", LF_FACESIZE);
+        CopyUtf8Prefix(lf.lfFaceName, LF_FACESIZE, "Microsoft Sans Serif");
         font.Reset(::CreateFontIndirectA(&lf));
     }
     return font.Get();

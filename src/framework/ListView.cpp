@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "app/Text.h"
+
 namespace fw {
 
 TImageList::TImageList(TComponent* AOwner, int width, int height)
@@ -264,7 +266,7 @@ LRESULT TListView::CNNotify(NMHDR* header) {
             else if (static_cast<size_t>(item.iSubItem) <= r.SubItems.size())
                 text = &r.SubItems[static_cast<size_t>(item.iSubItem) - 1];
             // Display only: a long text is cut to what the control shows.
-            lstrcpynA(item.pszText, text ? text->c_str() : "", item.cchTextMax);
+            CopyUtf8Prefix(item.pszText, static_cast<size_t>(item.cchTextMax), text ? *text : "");
         }
         if ((item.mask & LVIF_STATE) && item.iItem >= 0 && item.iItem < Count()) {
             const int image = Row(item.iItem).StateIndex;
@@ -298,7 +300,7 @@ LRESULT TListView::CNNotify(NMHDR* header) {
     case LVN_GETINFOTIPA: {
         auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(header);
         if (tip->iItem >= 0 && tip->iItem < Count() && Row(tip->iItem).Marked && tip->cchTextMax > 0)
-            lstrcpynA(tip->pszText, Row(tip->iItem).MarkHint.c_str(), tip->cchTextMax);
+            CopyUtf8Prefix(tip->pszText, static_cast<size_t>(tip->cchTextMax), Row(tip->iItem).MarkHint);
         return 0;
     }
     case LVN_BEGINLABELEDITA:

@@ -1,8 +1,8 @@
 #include "shell/TrayIcon.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "app/Text.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"
@@ -123,8 +123,7 @@ void TTrayIcon::CopyListImage(int index) {
 void TTrayIcon::PrepareIconData() {
     FIconData.hIcon = FIcon.Get();
     std::memset(FIconData.szTip, 0, sizeof FIconData.szTip);
-    const std::string tip = TrayTipText(FHint, FShowHint);
-    std::memcpy(FIconData.szTip, tip.data(), std::min(tip.size(), TrayTipLimit));
+    CopyUtf8Prefix(FIconData.szTip, TrayTipLimit + 1, TrayTipText(FHint, FShowHint));
 }
 
 bool TTrayIcon::NotifyShell(DWORD message) {
