@@ -88,10 +88,6 @@ void TWindowHook::Unhook() {
     FWindow = nullptr;
 }
 
-LRESULT TWindowHook::HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return CallPrevious(hwnd, msg, wParam, lParam);
-}
-
 LRESULT TWindowHook::CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
@@ -99,20 +95,20 @@ LRESULT TWindowHook::CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 LRESULT CALLBACK TWindowHook::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR refData) {
     auto* self = reinterpret_cast<TWindowHook*>(refData);
-    if (msg == WM_NCDESTROY) {
-        // The window is going: the system drops its hooks, so forget ours.
-        ::RemoveWindowSubclass(hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(self));
-        self->FWindow = nullptr;
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    }
     bool passedOn = false;
     LRESULT result = GuardedCall([&] {
-        LRESULT r = self->HookProc(hwnd, msg, wParam, lParam);
+        LRESULT r = self->FHandler(hwnd, msg, wParam, lParam);
         passedOn = true;
         return r;
     });
-    // A failing hook must not swallow the message.
-    return passedOn ? result : ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    // A failing handler must not swallow the message.
+    if (!passedOn) result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        // The window is gone: the system drops its hooks, so forget ours.
+        ::RemoveWindowSubclass(hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(self));
+        self->FWindow = nullptr;
+    }
+    return result;
 }
 
 void HandleEscapedException() {

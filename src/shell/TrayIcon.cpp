@@ -324,7 +324,7 @@ LRESULT TTrayIcon::ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             HideToTray();
         }
     }
-    return FApplicationHook.Previous(hwnd, msg, wParam, lParam);
+    return fw::TWindowHook::CallPrevious(hwnd, msg, wParam, lParam);
 }
 
 LRESULT TTrayIcon::OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -339,5 +339,5 @@ LRESULT TTrayIcon::OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         if (auto* form = dynamic_cast<TForm*>(TargetOf(::GetActiveWindow())))
             if (TWinControl* control = form->ActiveControl()) ::SetFocus(control->Handle());
     }
-    return FOwnerHook.Previous(hwnd, msg, wParam, lParam);
+    return fw::TWindowHook::CallPrevious(hwnd, msg, wParam, lParam);
 }

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/Application.h"
 #include "framework/Form.h"
@@ -228,6 +230,36 @@ TEST_F(FormTest, AnExceptionInAHandlerReachesTheErrorReportAndNotTheCaller) {
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[1], "start-up step failed");
     EXPECT_TRUE(::IsWindow(form->Handle()));
+}
+
+TEST_F(FormTest, HooksSeeMessagesLatestFirstAndAFailingOneStillPassesThemOn) {
+    TCallWindow window;
+    std::vector<std::string> log;
+    std::function<void()> reached = [&] { log.push_back("window"); };
+    bool secondFails = false;
+    auto handler = [&](std::string name) {
+        return [&, name](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_APP + 7) {
+                log.push_back(name);
+                if (secondFails && name == "second") throw std::runtime_error("hook failed");
+            }
+            if (m == WM_NCDESTROY) log.push_back(name + " sees the window go");
+            return TWindowHook::CallPrevious(h, m, w, l);
+        };
+    };
+    TWindowHook first(handler("first"));
+    TWindowHook second(handler("second"));
+    ASSERT_TRUE(first.Hook(window.Handle));
+    ASSERT_TRUE(second.Hook(window.Handle));
+    ::SendMessageA(window.Handle, WM_APP + 7, 0, reinterpret_cast<LPARAM>(&reached));
+    secondFails = true;
+    ::SendMessageA(window.Handle, WM_APP + 7, 0, reinterpret_cast<LPARAM>(&reached));
+    ::DestroyWindow(window.Handle);
+    EXPECT_EQ(log, (std::vector<std::string>{"second", "first", "window", "second", "first", "window",
+                                             "second sees the window go", "first sees the window go"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"hook failed"}));
+    EXPECT_EQ(first.HookedWindow(), nullptr);
+    EXPECT_EQ(second.HookedWindow(), nullptr);
 }
 
 TEST(TitleFromModulePath, IsTheFileNameUpToItsFirstDotInOneCaseWhateverTheSpelling) {
