@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Text.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
@@ -260,6 +261,32 @@ TEST_F(FormTest, HooksSeeMessagesLatestFirstAndAFailingOneStillPassesThemOn) {
     EXPECT_EQ(errors, (std::vector<std::string>{"hook failed"}));
     EXPECT_EQ(first.HookedWindow(), nullptr);
     EXPECT_EQ(second.HookedWindow(), nullptr);
+}
+
+TEST_F(FormTest, WindowNameIsMatchesAClassInEitherCaseAndACaptionExactly) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    const std::string cls = BoundWindowClass();
+    struct TCase {
+        TWindowName Which;
+        std::string Expected;
+        bool Matches;
+    };
+    const TCase cases[] = {
+        {TWindowName::ClassName, cls, true},
+        {TWindowName::ClassName, UpperAscii(cls), true},
+        {TWindowName::ClassName, cls.substr(0, cls.size() - 1), false},
+        {TWindowName::ClassName, cls + "X", false},
+        {TWindowName::ClassName, "", false},
+        {TWindowName::Caption, "Test form", true},
+        {TWindowName::Caption, "Test Form", false},
+        {TWindowName::Caption, "Test for", false},
+        {TWindowName::Caption, "Test form!", false},
+        {TWindowName::Caption, "", false},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(WindowNameIs(form->Handle(), c.Which, c.Expected), c.Matches)
+            << (c.Which == TWindowName::ClassName ? "class " : "caption ") << '"' << c.Expected << '"';
 }
 
 TEST(TitleFromModulePath, IsTheFileNameUpToItsFirstDotInOneCaseWhateverTheSpelling) {
