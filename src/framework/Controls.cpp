@@ -108,6 +108,12 @@ COLORREF TWinControl::BackgroundColor() const {
     return FParent ? FParent->BackgroundColor() : ::GetSysColor(COLOR_BTNFACE);
 }
 
+void TWinControl::FillBackground(HWND hwnd, HDC dc) const {
+    RECT rc;
+    ::GetClientRect(hwnd, &rc);
+    ::FillRect(dc, &rc, BackgroundBrush());
+}
+
 HBRUSH TWinControl::BackgroundBrush() const {
     if (FBrush) return FBrush.Get();
     if (FColor != clDefault) return ::GetSysColorBrush(static_cast<int>(FColor & 0xFF));
@@ -351,9 +357,7 @@ LRESULT TWinControl::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_ERASEBKGND:
         // Own-class windows (forms, panels) show their colour or their parent's.
         if (!FSystemClass) {
-            RECT rc;
-            ::GetClientRect(hwnd, &rc);
-            ::FillRect(reinterpret_cast<HDC>(wParam), &rc, BackgroundBrush());
+            FillBackground(hwnd, reinterpret_cast<HDC>(wParam));
             return 1;
         }
         break;

@@ -129,6 +129,8 @@ protected:
     // Messages of system-class controls pass here before the control's own procedure.
     virtual LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Paints a window's whole client area with BackgroundBrush.
+    void FillBackground(HWND hwnd, HDC dc) const;
 
     // Scaled rectangle of the design bounds, within the parent.
     virtual RECT ScaledBounds();
