@@ -108,6 +108,12 @@ COLORREF TWinControl::BackgroundColor() const {
     return FParent ? FParent->BackgroundColor() : ::GetSysColor(COLOR_BTNFACE);
 }
 
+void TWinControl::FillBackground(HWND hwnd, HDC dc) const {
+    RECT rc;
+    ::GetClientRect(hwnd, &rc);
+    ::FillRect(dc, &rc, BackgroundBrush());
+}
+
 HBRUSH TWinControl::BackgroundBrush() const {
     if (FBrush) return FBrush.Get();
     if (FColor != clDefault) return ::GetSysColorBrush(static_cast<int>(FColor & 0xFF));
@@ -304,7 +310,7 @@ LRESULT TWinControl::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 LRESULT TWinControl::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (FSystemClass) return FHook.Previous(hwnd, msg, wParam, lParam);
+    if (FSystemClass) return TWindowHook::CallPrevious(hwnd, msg, wParam, lParam);
     return ::DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -351,9 +357,7 @@ LRESULT TWinControl::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_ERASEBKGND:
         // Own-class windows (forms, panels) show their colour or their parent's.
         if (!FSystemClass) {
-            RECT rc;
-            ::GetClientRect(hwnd, &rc);
-            ::FillRect(reinterpret_cast<HDC>(wParam), &rc, BackgroundBrush());
+            FillBackground(hwnd, reinterpret_cast<HDC>(wParam));
             return 1;
         }
         break;
@@ -371,13 +375,10 @@ LRESULT TWinControl::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     return DefaultProc(hwnd, msg, wParam, lParam);
 }
 
-LRESULT TWinControl::THook::HookProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    if (m == WM_NCDESTROY) {
-        FOwner->FHandle = nullptr;
-        BindWindow(h, nullptr);
-        return CallPrevious(h, m, w, l);
-    }
-    return FOwner->ControlProc(h, m, w, l);
+LRESULT TWinControl::SystemClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The system's class has no WM_NCDESTROY of ours to unbind the window; do it here.
+    if (msg == WM_NCDESTROY) BindWindow(hwnd, nullptr);
+    return ControlProc(hwnd, msg, wParam, lParam);
 }
 
 TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) { SetTabStop(true); }

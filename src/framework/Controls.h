@@ -129,6 +129,8 @@ protected:
     // Messages of system-class controls pass here before the control's own procedure.
     virtual LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Paints a window's whole client area with BackgroundBrush.
+    void FillBackground(HWND hwnd, HDC dc) const;
 
     // Scaled rectangle of the design bounds, within the parent.
     virtual RECT ScaledBounds();
@@ -148,16 +150,8 @@ protected:
     std::string FCaption;
 
 private:
-    class THook : public TWindowHook {
-    public:
-        explicit THook(TWinControl* owner) : FOwner(owner) {}
-        LRESULT Previous(HWND h, UINT m, WPARAM w, LPARAM l) { return CallPrevious(h, m, w, l); }
-    protected:
-        LRESULT HookProc(HWND h, UINT m, WPARAM w, LPARAM l) override;
-    private:
-        TWinControl* FOwner;
-    };
-    friend class THook;
+    // Serves a system-class window through the hook in front of its own procedure.
+    LRESULT SystemClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     TWinControl* FParent = nullptr;
     std::vector<TWinControl*> FControls;
@@ -174,7 +168,9 @@ private:
     COLORREF FColor = clDefault;
     THBrush FBrush;  // the solid brush of an RGB Color; system colours use the system's
     TCursor FCursor = TCursor::crDefault;
-    THook FHook{this};
+    TWindowHook FHook{[this](HWND h, UINT m, WPARAM w, LPARAM l) {
+        return SystemClassProc(h, m, w, l);
+    }};
 };
 
 // Modal results.

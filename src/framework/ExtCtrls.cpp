@@ -14,20 +14,16 @@ void TPanel::CreateParams(TCreateParams& params) {
     params.ExStyle |= WS_EX_CONTROLPARENT;  // Tab walks into the children
 }
 
-void TPanel::Redraw() {
-    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
-}
-
 void TPanel::SetBevelOuter(TBevelCut value) {
     if (FBevelOuter == value) return;
     FBevelOuter = value;
-    Redraw();
+    Invalidate();
 }
 
 void TPanel::SetBevelInner(TBevelCut value) {
     if (FBevelInner == value) return;
     FBevelInner = value;
-    Redraw();
+    Invalidate();
 }
 
 void TPanel::Paint(HDC dc) {
@@ -53,14 +49,12 @@ LRESULT TPanel::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_PRINTCLIENT: {
-        RECT rc;
-        ::GetClientRect(hwnd, &rc);
-        ::FillRect(reinterpret_cast<HDC>(wParam), &rc, BackgroundBrush());
+        FillBackground(hwnd, reinterpret_cast<HDC>(wParam));
         Paint(reinterpret_cast<HDC>(wParam));
         return 0;
     }
     case WM_SIZE:
-        Redraw();  // the bevel runs along the edges
+        Invalidate();  // the bevel runs along the edges
         break;
     default:
         break;
@@ -88,23 +82,19 @@ void TImage::ScaleChanged() {
     LoadResourceIcon();
 }
 
-void TImage::Redraw() {
-    if (FHandle) ::InvalidateRect(FHandle, nullptr, TRUE);
-}
-
 void TImage::SetIcon(HICON value) {
     if (FIcon == value) return;
     FResource.clear();
     FOwned.Reset();
     FIcon = value;
-    Redraw();
+    Invalidate();
 }
 
 void TImage::SetIcon(THIcon value) {
     FResource.clear();
     FOwned = std::move(value);
     FIcon = FOwned.Get();
-    Redraw();
+    Invalidate();
 }
 
 void TImage::SetIconResource(const std::string& name) {
@@ -124,7 +114,7 @@ void TImage::LoadResourceIcon() {
                                                  IMAGE_ICON, r.right - r.left, r.bottom - r.top,
                                                  LR_DEFAULTCOLOR)));
     FIcon = FOwned.Get();
-    Redraw();
+    Invalidate();
 }
 
 void TImage::CNDrawItem(const DRAWITEMSTRUCT& item) {

@@ -29,7 +29,6 @@ protected:
 
 private:
     void Paint(HDC dc);
-    void Redraw();
 
     TBevelCut FBevelOuter = TBevelCut::bvRaised;
     TBevelCut FBevelInner = TBevelCut::bvNone;
@@ -58,7 +57,6 @@ protected:
 
 private:
     void LoadResourceIcon();
-    void Redraw();
 
     HICON FIcon = nullptr;
     THIcon FOwned;

@@ -1,8 +1,10 @@
 #include "framework/Form.h"
 
-#include "framework/Application.h"
-
 #include <stdexcept>
+
+#include "app/Text.h"
+#include "framework/Application.h"
+#include "framework/WinText.h"
 
 namespace fw {
 
@@ -113,7 +115,7 @@ HFONT TForm::FontHandle(TFontStyles style) {
         lf.lfUnderline = (style & fsUnderline) ? TRUE : FALSE;
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = CLEARTYPE_QUALITY;
-        lstrcpynA(lf.lfFaceName, "Microsoft Sans Serif", LF_FACESIZE);
+        CopyUtf8Prefix(lf.lfFaceName, LF_FACESIZE, "Microsoft Sans Serif");
         font.Reset(::CreateFontIndirectA(&lf));
     }
     return font.Get();
@@ -270,8 +272,6 @@ bool TForm::PreProcessMessage(MSG& msg) {
         }
         if (msg.message == WM_SYSKEYDOWN) return false;
         HWND focus = ::GetFocus();
-        char cls[32] = {};
-        if (focus) ::GetClassNameA(focus, cls, sizeof cls);
         const bool comboDropped = focus && ::GetParent(focus) &&
                                   ::SendMessageA(::GetParent(focus), CB_GETDROPPEDSTATE, 0, 0);
         switch (key) {
@@ -288,7 +288,7 @@ bool TForm::PreProcessMessage(MSG& msg) {
             break;
         case VK_RETURN:
             if (comboDropped) break;
-            if (focus && lstrcmpiA(cls, "Button") == 0 &&
+            if (focus && WindowNameIs(focus, TWindowName::ClassName, "Button") &&
                 (::GetWindowLongPtrA(focus, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
                 ::SendMessageA(focus, BM_CLICK, 0, 0);
                 return true;

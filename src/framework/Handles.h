@@ -52,7 +52,6 @@ struct TKernelTraits {
 inline void CloseKey(HKEY h) { ::RegCloseKey(h); }
 inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
 inline void DeleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
-inline void DeleteBrushHandle(HBRUSH h) { ::DeleteObject(h); }
 inline void DestroyMenuHandle(HMENU h) { ::DestroyMenu(h); }
 inline void DestroyImageListHandle(HIMAGELIST h) { ::ImageList_Destroy(h); }
 inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
@@ -60,23 +59,11 @@ inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
 using THKey = TUniqueHandle<HKEY, TNullTraits<HKEY, CloseKey>>;
 using THIcon = TUniqueHandle<HICON, TNullTraits<HICON, DestroyIconHandle>>;
 using THFont = TUniqueHandle<HFONT, TNullTraits<HFONT, DeleteGdiObject>>;
-using THBrush = TUniqueHandle<HBRUSH, TNullTraits<HBRUSH, DeleteBrushHandle>>;
+using THBrush = TUniqueHandle<HBRUSH, TNullTraits<HBRUSH, DeleteGdiObject>>;
 using THBitmap = TUniqueHandle<HBITMAP, TNullTraits<HBITMAP, DeleteGdiObject>>;
 using THMenu = TUniqueHandle<HMENU, TNullTraits<HMENU, DestroyMenuHandle>>;
 using THImageList = TUniqueHandle<HIMAGELIST, TNullTraits<HIMAGELIST, DestroyImageListHandle>>;
 using THWnd = TUniqueHandle<HWND, TNullTraits<HWND, DestroyWindowHandle>>;
 using THandle = TUniqueHandle<HANDLE, TKernelTraits>;
-
-// A screen DC for the length of a scope.
-class TScreenDC {
-public:
-    TScreenDC() : FDC(::GetDC(nullptr)) {}
-    ~TScreenDC() { if (FDC) ::ReleaseDC(nullptr, FDC); }
-    TScreenDC(const TScreenDC&) = delete;
-    TScreenDC& operator=(const TScreenDC&) = delete;
-    HDC Get() const { return FDC; }
-private:
-    HDC FDC;
-};
 
 }  // namespace fw

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "app/Text.h"
+
 namespace fw {
 
 TImageList::TImageList(TComponent* AOwner, int width, int height)
@@ -116,19 +118,13 @@ void TListView::SyncControl() {
     ::SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count()),
                    LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     // The control keeps selection and focus by position: move them with their rows.
-    auto setState = [this](int row, UINT mask, UINT state) {
-        LVITEMA item{};
-        item.stateMask = mask;
-        item.state = state;
-        ::SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    };
     if (FControlSelected != FWantSelected) {
-        if (FControlSelected >= 0 && FControlSelected < Count()) setState(FControlSelected, LVIS_SELECTED, 0);
-        if (FWantSelected >= 0) setState(FWantSelected, LVIS_SELECTED, LVIS_SELECTED);
+        if (FControlSelected >= 0 && FControlSelected < Count()) SetItemState(FControlSelected, LVIS_SELECTED, 0);
+        if (FWantSelected >= 0) SetItemState(FWantSelected, LVIS_SELECTED, LVIS_SELECTED);
     }
     if (FControlFocused != FWantFocused) {
-        if (FControlFocused >= 0 && FControlFocused < Count()) setState(FControlFocused, LVIS_FOCUSED, 0);
-        if (FWantFocused >= 0) setState(FWantFocused, LVIS_FOCUSED, LVIS_FOCUSED);
+        if (FControlFocused >= 0 && FControlFocused < Count()) SetItemState(FControlFocused, LVIS_FOCUSED, 0);
+        if (FWantFocused >= 0) SetItemState(FWantFocused, LVIS_FOCUSED, LVIS_FOCUSED);
     }
     if (FUpdateCount == 0) ::InvalidateRect(FHandle, nullptr, TRUE);
 }
@@ -209,37 +205,34 @@ void TListView::SetRowMark(int index, bool marked, const std::string& hint) {
     Redraw(index);
 }
 
-int TListView::Selected() const {
+int TListView::NextItem(UINT flag, int wanted) const {
     if (!HandleAllocated()) return -1;
-    if (FSyncPending) return FWantSelected;
-    return static_cast<int>(::SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (FSyncPending) return wanted;
+    return static_cast<int>(::SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
 }
+
+void TListView::SetItemState(int index, UINT mask, UINT state) {
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    ::SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+int TListView::Selected() const { return NextItem(LVNI_SELECTED, FWantSelected); }
 
 void TListView::SetSelected(int index) {
     HandleNeeded();
     SyncControl();
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = 0;
-    ::SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    if (index < 0) return;
-    item.state = LVIS_SELECTED;
-    ::SendMessageA(FHandle, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
+    SetItemState(-1, LVIS_SELECTED, 0);
+    if (index >= 0) SetItemState(index, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-int TListView::ItemFocused() const {
-    if (!HandleAllocated()) return -1;
-    if (FSyncPending) return FWantFocused;
-    return static_cast<int>(::SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-}
+int TListView::ItemFocused() const { return NextItem(LVNI_FOCUSED, FWantFocused); }
 
 void TListView::SetItemFocused(int index) {
     HandleNeeded();
     SyncControl();
-    LVITEMA item{};
-    item.stateMask = LVIS_FOCUSED;
-    item.state = LVIS_FOCUSED;
-    ::SendMessageA(Handle(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
+    SetItemState(index, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 RECT TListView::ItemRect(int index) {
@@ -264,7 +257,7 @@ LRESULT TListView::CNNotify(NMHDR* header) {
             else if (static_cast<size_t>(item.iSubItem) <= r.SubItems.size())
                 text = &r.SubItems[static_cast<size_t>(item.iSubItem) - 1];
             // Display only: a long text is cut to what the control shows.
-            lstrcpynA(item.pszText, text ? text->c_str() : "", item.cchTextMax);
+            CopyUtf8Prefix(item.pszText, static_cast<size_t>(item.cchTextMax), text ? *text : "");
         }
         if ((item.mask & LVIF_STATE) && item.iItem >= 0 && item.iItem < Count()) {
             const int image = Row(item.iItem).StateIndex;
@@ -298,7 +291,7 @@ LRESULT TListView::CNNotify(NMHDR* header) {
     case LVN_GETINFOTIPA: {
         auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(header);
         if (tip->iItem >= 0 && tip->iItem < Count() && Row(tip->iItem).Marked && tip->cchTextMax > 0)
-            lstrcpynA(tip->pszText, Row(tip->iItem).MarkHint.c_str(), tip->cchTextMax);
+            CopyUtf8Prefix(tip->pszText, static_cast<size_t>(tip->cchTextMax), Row(tip->iItem).MarkHint);
         return 0;
     }
     case LVN_BEGINLABELEDITA:

@@ -108,6 +108,10 @@ private:
     const TRowData& Row(int index) const { return FRows.at(static_cast<size_t>(index)); }
     void ApplyRowState(int index);
     void CountChanged(int selected, int newSelected, int focused, int newFocused);
+    // The first item in the state flag, or `wanted` while the control is not in sync yet.
+    int NextItem(UINT flag, int wanted) const;
+    // Sets the state bits in mask of one item (of every item with index -1).
+    void SetItemState(int index, UINT mask, UINT state);
     // Brings the control up to date with the rows (count, selection, focus) at once.
     void SyncControl();
     static constexpr UINT kSyncMessage = WM_APP + 1;

@@ -338,9 +338,7 @@ LRESULT TGroupBox::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     if (msg == WM_ERASEBKGND) {
         // The system's group box leaves its inside to the parent, and the form clips its
         // children away: paint it here.
-        RECT rc;
-        ::GetClientRect(hwnd, &rc);
-        ::FillRect(reinterpret_cast<HDC>(wParam), &rc, BackgroundBrush());
+        FillBackground(hwnd, reinterpret_cast<HDC>(wParam));
         return 1;
     }
     return TWinControl::ControlProc(hwnd, msg, wParam, lParam);

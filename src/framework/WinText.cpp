@@ -1,5 +1,7 @@
 #include "framework/WinText.h"
 
+#include "app/Text.h"
+
 namespace fw {
 
 std::string WindowText(HWND hwnd) {
@@ -8,6 +10,18 @@ std::string WindowText(HWND hwnd) {
     int got = ::GetWindowTextA(hwnd, text.data(), length + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
     return text;
+}
+
+bool WindowNameIs(HWND window, TWindowName which, std::string_view expected) {
+    // Room for one byte past `expected` and the terminating zero.
+    std::string text(expected.size() + 2, '\0');
+    const int size = static_cast<int>(text.size());
+    const int got = which == TWindowName::ClassName ? ::GetClassNameA(window, text.data(), size)
+                                                     : ::GetWindowTextA(window, text.data(), size);
+    if (got < 0 || static_cast<size_t>(got) != expected.size()) return false;
+    text.resize(static_cast<size_t>(got));
+    return which == TWindowName::ClassName ? UpperAscii(text) == UpperAscii(expected)
+                                           : text == expected;
 }
 
 std::string ModuleFileName(HMODULE module) {

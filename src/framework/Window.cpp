@@ -54,7 +54,7 @@ TWndTarget* TargetOf(HWND hwnd) {
 const char* BoundWindowClass() { return kWindowClass; }
 
 HWND CreateBoundWindow(const TWindowParams& p, TWndTarget* target) {
-    RegisterClassOnce(kWindowClass, p.ClassStyle, p.Background);
+    RegisterClassOnce(kWindowClass, CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     HWND hwnd = ::CreateWindowExA(p.ExStyle, kWindowClass, p.Caption.c_str(), p.Style, p.X, p.Y,
                                   p.Width, p.Height, p.Parent, p.Menu, ::GetModuleHandleA(nullptr),
                                   target);
@@ -88,10 +88,6 @@ void TWindowHook::Unhook() {
     FWindow = nullptr;
 }
 
-LRESULT TWindowHook::HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return CallPrevious(hwnd, msg, wParam, lParam);
-}
-
 LRESULT TWindowHook::CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
@@ -99,20 +95,20 @@ LRESULT TWindowHook::CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 LRESULT CALLBACK TWindowHook::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR refData) {
     auto* self = reinterpret_cast<TWindowHook*>(refData);
-    if (msg == WM_NCDESTROY) {
-        // The window is going: the system drops its hooks, so forget ours.
-        ::RemoveWindowSubclass(hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(self));
-        self->FWindow = nullptr;
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    }
     bool passedOn = false;
     LRESULT result = GuardedCall([&] {
-        LRESULT r = self->HookProc(hwnd, msg, wParam, lParam);
+        LRESULT r = self->FHandler(hwnd, msg, wParam, lParam);
         passedOn = true;
         return r;
     });
-    // A failing hook must not swallow the message.
-    return passedOn ? result : ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    // A failing handler must not swallow the message.
+    if (!passedOn) result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        // The window is gone: the system drops its hooks, so forget ours.
+        ::RemoveWindowSubclass(hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(self));
+        self->FWindow = nullptr;
+    }
+    return result;
 }
 
 void HandleEscapedException() {
@@ -130,11 +126,7 @@ TShiftState KeyboardShiftState() {
 
 UINT DpiOfWindow(HWND hwnd) {
     UINT dpi = hwnd ? ::GetDpiForWindow(hwnd) : 0;
-    if (dpi == 0) {
-        HDC dc = ::GetDC(nullptr);
-        dpi = static_cast<UINT>(::GetDeviceCaps(dc, LOGPIXELSY));
-        ::ReleaseDC(nullptr, dc);
-    }
+    if (dpi == 0) dpi = ::GetDpiForSystem();
     return dpi ? dpi : 96;
 }
 

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "framework/Events.h"
 
@@ -28,8 +30,6 @@ struct TWindowParams {
     HWND Parent = nullptr;  // owner for top-level windows
     HMENU Menu = nullptr;   // child id for child windows
     HICON Icon = nullptr;
-    HBRUSH Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    UINT ClassStyle = CS_DBLCLKS;
 };
 
 // The class of the windows CreateBoundWindow makes: the application window and the forms.
@@ -42,12 +42,16 @@ HWND CreateBoundWindow(const TWindowParams& params, TWndTarget* target);
 // Creates a hidden top-level utility window (for timers, tray callbacks, broadcasts).
 HWND AllocateHWnd(TWndTarget* target);
 
-// A hook in front of a window's procedure. Hooks installed later see messages first;
-// remove them in the reverse order of installing.
+// A hook in front of a window's procedure: every message goes to the handler, which passes
+// it on with CallPrevious (or answers it itself). Hooks installed later see messages first;
+// remove them in the reverse order of installing. WM_NCDESTROY reaches the handler too,
+// after which the hook forgets the window.
 class TWindowHook {
 public:
-    TWindowHook() = default;
-    virtual ~TWindowHook() { Unhook(); }
+    using THandler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
+    explicit TWindowHook(THandler handler) : FHandler(std::move(handler)) {}
+    ~TWindowHook() { Unhook(); }
     TWindowHook(const TWindowHook&) = delete;
     TWindowHook& operator=(const TWindowHook&) = delete;
 
@@ -55,14 +59,12 @@ public:
     void Unhook();
     HWND HookedWindow() const { return FWindow; }
 
-protected:
-    // Default: pass everything on.
-    virtual LRESULT HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    // Hands a message to the procedure that was in place before this hook.
-    LRESULT CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Hands a message to the procedure that was in place before the hook now running.
+    static LRESULT CallPrevious(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    THandler FHandler;
     HWND FWindow = nullptr;
 };
 

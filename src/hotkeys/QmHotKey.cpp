@@ -235,7 +235,7 @@ LRESULT TQmHotKeys::HookedWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         else if (msg == WM_DESTROY)
             UnregisterAll();
     }
-    return FHook.Previous(hwnd, msg, wParam, lParam);
+    return fw::TWindowHook::CallPrevious(hwnd, msg, wParam, lParam);
 }
 
 void TQmHotKeys::HotKeyPressed(int identifier) {

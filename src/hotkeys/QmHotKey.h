@@ -160,18 +160,6 @@ public:
 private:
     friend class THotKeyItem;
 
-    class THook : public fw::TWindowHook {
-    public:
-        explicit THook(TQmHotKeys* owner) : FOwner(owner) {}
-        LRESULT Previous(HWND h, UINT m, WPARAM w, LPARAM l) { return CallPrevious(h, m, w, l); }
-    protected:
-        LRESULT HookProc(HWND h, UINT m, WPARAM w, LPARAM l) override {
-            return FOwner->HookedWndProc(h, m, w, l);
-        }
-    private:
-        TQmHotKeys* FOwner;
-    };
-
     static fw::TComponent* CheckedOwner(fw::TComponent* AOwner);
     void HookOwner();
     void UnhookOwner();
@@ -185,5 +173,7 @@ private:
     std::string FIniFileName;
     TSaveLoad FSaveLoadFrom = slRegister;
     THotKeyApi FApi;
-    THook FHook{this};
+    fw::TWindowHook FHook{[this](HWND h, UINT m, WPARAM w, LPARAM l) {
+        return HookedWndProc(h, m, w, l);
+    }};
 };

@@ -12,6 +12,7 @@
 #include "app/Text.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
+#include "framework/WinText.h"
 
 bool NewBrowserOption = false;
 THiddenWindowStack<THiddenWindow> HiddenWindows;
@@ -75,14 +76,6 @@ DWORD ProcessOf(HWND window) {
     return pid;
 }
 
-// Whether a window's class is exactly `name`; the buffer is one longer so a longer name
-// cannot pass for it.
-bool ClassIs(HWND window, const std::string& name) {
-    std::string text(name.size() + 2, '\0');
-    const int n = ::GetClassNameA(window, text.data(), static_cast<int>(text.size()));
-    return n >= 0 && static_cast<std::size_t>(n) == name.size() && text.compare(0, name.size(), name) == 0;
-}
-
 // The window recorded when it was hidden, if it still exists as the same process's window.
 bool StillThere(const THiddenWindow& hidden) {
     return ::IsWindow(hidden.Handle) && ProcessOf(hidden.Handle) == hidden.ProcessId;
@@ -139,7 +132,7 @@ bool MayHideWindow(HWND window) {
     if (ProcessOf(window) == ::GetCurrentProcessId()) return false;
     // Without the desktop and the taskbar the user has nothing left to click on.
     if (window == ::GetDesktopWindow() || window == ::GetShellWindow()) return false;
-    return !ClassIs(window, "Shell_TrayWnd");
+    return !fw::WindowNameIs(window, fw::TWindowName::ClassName, "Shell_TrayWnd");
 }
 
 int HideForegroundWindow() {

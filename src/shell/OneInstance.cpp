@@ -1,6 +1,5 @@
 #include "shell/OneInstance.h"
 
-#include <cstring>
 #include <vector>
 
 #include "framework/Application.h"
@@ -31,16 +30,6 @@ void CheckPreviousInstance() {
 void FreePreviousInstance() { PreviousInstance.reset(); }
 
 namespace {
-
-// Whether a window's class or caption is exactly `expected`, read through a buffer one
-// longer than that so a longer text cannot pass for it.
-template <class Read>
-bool TextIs(Read read, HWND window, const std::string& expected) {
-    std::string text(expected.size() + 2, '\0');
-    const int n = read(window, text.data(), static_cast<int>(text.size()));
-    return n >= 0 && static_cast<std::size_t>(n) == expected.size() &&
-           std::memcmp(text.data(), expected.data(), expected.size()) == 0;
-}
 
 // The path of the program file a process runs, or empty when the process cannot be asked.
 std::string ProcessImage(DWORD pid) {
@@ -96,9 +85,9 @@ HWND FindPreviousInstanceWindow(const std::string& title) {
         ::GetWindowThreadProcessId(window, &pid);
         // Application windows are top-level and owned by nobody; forms are owned by one.
         if (pid == ::GetCurrentProcessId() || ::GetWindow(window, GW_OWNER)) continue;
-        if (!TextIs(::GetClassNameA, window, windowClass)) continue;
+        if (!fw::WindowNameIs(window, fw::TWindowName::ClassName, windowClass)) continue;
         // For another process's window this reads the caption the system keeps: no message.
-        if (!TextIs(::GetWindowTextA, window, title)) continue;
+        if (!fw::WindowNameIs(window, fw::TWindowName::Caption, title)) continue;
         // A copy started from a file of another name is another program that runs beside.
         const std::string image = ProcessImage(pid);
         if (!image.empty() && fw::TitleFromModulePath(image) != program) continue;

@@ -1,8 +1,8 @@
 #include "shell/TrayIcon.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "app/Text.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"
@@ -123,8 +123,7 @@ void TTrayIcon::CopyListImage(int index) {
 void TTrayIcon::PrepareIconData() {
     FIconData.hIcon = FIcon.Get();
     std::memset(FIconData.szTip, 0, sizeof FIconData.szTip);
-    const std::string tip = TrayTipText(FHint, FShowHint);
-    std::memcpy(FIconData.szTip, tip.data(), std::min(tip.size(), TrayTipLimit));
+    CopyUtf8Prefix(FIconData.szTip, TrayTipLimit + 1, TrayTipText(FHint, FShowHint));
 }
 
 bool TTrayIcon::NotifyShell(DWORD message) {
@@ -325,7 +324,7 @@ LRESULT TTrayIcon::ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             HideToTray();
         }
     }
-    return FApplicationHook.Previous(hwnd, msg, wParam, lParam);
+    return fw::TWindowHook::CallPrevious(hwnd, msg, wParam, lParam);
 }
 
 LRESULT TTrayIcon::OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -340,5 +339,5 @@ LRESULT TTrayIcon::OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         if (auto* form = dynamic_cast<TForm*>(TargetOf(::GetActiveWindow())))
             if (TWinControl* control = form->ActiveControl()) ::SetFocus(control->Handle());
     }
-    return FOwnerHook.Previous(hwnd, msg, wParam, lParam);
+    return fw::TWindowHook::CallPrevious(hwnd, msg, wParam, lParam);
 }

@@ -116,21 +116,6 @@ protected:
     HWND OwnerWindow() const;
 
 private:
-    // Each hooked window keeps its previous procedure in its hook.
-    class THook : public fw::TWindowHook {
-    public:
-        using TProc = LRESULT (TTrayIcon::*)(HWND, UINT, WPARAM, LPARAM);
-        THook(TTrayIcon* tray, TProc proc) : FTray(tray), FProc(proc) {}
-        LRESULT Previous(HWND h, UINT m, WPARAM w, LPARAM l) { return CallPrevious(h, m, w, l); }
-
-    protected:
-        LRESULT HookProc(HWND h, UINT m, WPARAM w, LPARAM l) override { return (FTray->*FProc)(h, m, w, l); }
-
-    private:
-        TTrayIcon* FTray;
-        TProc FProc;
-    };
-
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool NotifyShell(DWORD message);
     void PrepareIconData();
@@ -157,8 +142,12 @@ private:
     fw::TImageList* FIconList = nullptr;
     bool FCycleIcons = false;
     std::uint32_t FCycleInterval = 0;
-    THook FApplicationHook{this, &TTrayIcon::ApplicationWindowProc};
-    THook FOwnerHook{this, &TTrayIcon::OwnerWindowProc};
+    fw::TWindowHook FApplicationHook{[this](HWND h, UINT m, WPARAM w, LPARAM l) {
+        return ApplicationWindowProc(h, m, w, l);
+    }};
+    fw::TWindowHook FOwnerHook{[this](HWND h, UINT m, WPARAM w, LPARAM l) {
+        return OwnerWindowProc(h, m, w, l);
+    }};
     NOTIFYICONDATAA FIconData{};
     fw::THWnd FCallbackWindow;
     // Sent to every top-level window when the shell (and its tray) starts again.

@@ -6,6 +6,7 @@
 
 #include "framework/ExtCtrls.h"
 #include "framework/Handles.h"
+#include "framework/ListView.h"
 #include "framework/StdCtrls.h"
 #include "framework/WinText.h"
 
@@ -209,4 +210,40 @@ TEST_F(ControlTest, ControlsScaleWithTheWindowsDpi) {
     EXPECT_EQ(list.bottom / line, 5);
     ::GetWindowRect(combo->Handle(), &box);
     EXPECT_LT(box.bottom - box.top, 2 * line) << "the closed box keeps the height of one line";
+}
+
+// What the list view hands the control for a row's text and tip, in a buffer of `size`.
+TEST_F(ControlTest, ListViewCutsRowTextAndTipsToTheBufferBetweenCharacters) {
+    TListView* list = nullptr;
+    MakeForm([&](TTestForm& f) {
+        list = Place<TListView>(f, &f, {10, 10, 300, 150});
+        list->AddColumn("Name", 100);
+        list->AddColumn("Key", 100);
+    });
+    const std::string ae = "\xC3\xA4";  // "ä"
+    list->Insert(0);
+    list->SetItemCaption(0, "ab" + ae);
+    list->SetSubItems(0, {"x" + ae + "y"});
+    list->SetRowMark(0, true, "tip" + ae);
+    auto shown = [&](int column, int size) {
+        std::string text(static_cast<size_t>(size) + 4, '#');
+        NMLVDISPINFOA info{};
+        info.hdr = {list->Handle(), 0, LVN_GETDISPINFOA};
+        info.item.mask = LVIF_TEXT;
+        info.item.iSubItem = column;
+        info.item.pszText = text.data();
+        info.item.cchTextMax = size;
+        list->CNNotify(&info.hdr);
+        EXPECT_EQ(text.substr(static_cast<size_t>(size)), "####") << "written past the buffer";
+        return std::string(text.c_str());
+    };
+    EXPECT_EQ(shown(0, 4), "ab");       // "ä" would be split
+    EXPECT_EQ(shown(0, 5), "ab" + ae);  // exact fit
+    EXPECT_EQ(shown(1, 3), "x");
+    EXPECT_EQ(shown(1, 5), "x" + ae + "y");
+    std::string tip(6 + 4, '#');
+    NMLVGETINFOTIPA request{{list->Handle(), 0, LVN_GETINFOTIPA}, 0, tip.data(), 5, 0, 0, 0};
+    list->CNNotify(&request.hdr);
+    EXPECT_EQ(std::string(tip.c_str()), "tip");
+    EXPECT_EQ(tip.substr(5), "#####");
 }

@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "app/Text.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
@@ -228,6 +231,62 @@ TEST_F(FormTest, AnExceptionInAHandlerReachesTheErrorReportAndNotTheCaller) {
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[1], "start-up step failed");
     EXPECT_TRUE(::IsWindow(form->Handle()));
+}
+
+TEST_F(FormTest, HooksSeeMessagesLatestFirstAndAFailingOneStillPassesThemOn) {
+    TCallWindow window;
+    std::vector<std::string> log;
+    std::function<void()> reached = [&] { log.push_back("window"); };
+    bool secondFails = false;
+    auto handler = [&](std::string name) {
+        return [&, name](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_APP + 7) {
+                log.push_back(name);
+                if (secondFails && name == "second") throw std::runtime_error("hook failed");
+            }
+            if (m == WM_NCDESTROY) log.push_back(name + " sees the window go");
+            return TWindowHook::CallPrevious(h, m, w, l);
+        };
+    };
+    TWindowHook first(handler("first"));
+    TWindowHook second(handler("second"));
+    ASSERT_TRUE(first.Hook(window.Handle));
+    ASSERT_TRUE(second.Hook(window.Handle));
+    ::SendMessageA(window.Handle, WM_APP + 7, 0, reinterpret_cast<LPARAM>(&reached));
+    secondFails = true;
+    ::SendMessageA(window.Handle, WM_APP + 7, 0, reinterpret_cast<LPARAM>(&reached));
+    ::DestroyWindow(window.Handle);
+    EXPECT_EQ(log, (std::vector<std::string>{"second", "first", "window", "second", "first", "window",
+                                             "second sees the window go", "first sees the window go"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"hook failed"}));
+    EXPECT_EQ(first.HookedWindow(), nullptr);
+    EXPECT_EQ(second.HookedWindow(), nullptr);
+}
+
+TEST_F(FormTest, WindowNameIsMatchesAClassInEitherCaseAndACaptionExactly) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    const std::string cls = BoundWindowClass();
+    struct TCase {
+        TWindowName Which;
+        std::string Expected;
+        bool Matches;
+    };
+    const TCase cases[] = {
+        {TWindowName::ClassName, cls, true},
+        {TWindowName::ClassName, UpperAscii(cls), true},
+        {TWindowName::ClassName, cls.substr(0, cls.size() - 1), false},
+        {TWindowName::ClassName, cls + "X", false},
+        {TWindowName::ClassName, "", false},
+        {TWindowName::Caption, "Test form", true},
+        {TWindowName::Caption, "Test Form", false},
+        {TWindowName::Caption, "Test for", false},
+        {TWindowName::Caption, "Test form!", false},
+        {TWindowName::Caption, "", false},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(WindowNameIs(form->Handle(), c.Which, c.Expected), c.Matches)
+            << (c.Which == TWindowName::ClassName ? "class " : "caption ") << '"' << c.Expected << '"';
 }
 
 TEST(TitleFromModulePath, IsTheFileNameUpToItsFirstDotInOneCaseWhateverTheSpelling) {

@@ -33,28 +33,26 @@ TItemState ReadItem(HMENU menu, UINT position) {
 
 // Sees the menu arrive on its owner window, notes it and types the given keys on it.
 // A timer ends the menu should the keys not, so no test waits for a person.
-class TMenuWatcher : public TWindowHook {
+class TMenuWatcher {
 public:
     TLog* Log = nullptr;
     TItemState SecondItem;
     std::vector<std::pair<UINT, WPARAM>> Keys;
     UINT_PTR Timer = 0;
-    ~TMenuWatcher() override { ::KillTimer(nullptr, Timer); }
-
-    static void CALLBACK Close(HWND, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(nullptr, id);
-        ::EndMenu();
-    }
-
-protected:
-    LRESULT HookProc(HWND h, UINT m, WPARAM w, LPARAM l) override {
+    TWindowHook Hook{[this](HWND h, UINT m, WPARAM w, LPARAM l) {
         if (m == WM_INITMENUPOPUP) {
             Log->push_back("shown");
             SecondItem = ReadItem(reinterpret_cast<HMENU>(w), 1);
             for (auto [msg, key] : Keys) ::PostMessageA(h, msg, key, 0);
             Timer = ::SetTimer(nullptr, 0, Keys.empty() ? 100 : 3000, Close);
         }
-        return CallPrevious(h, m, w, l);
+        return TWindowHook::CallPrevious(h, m, w, l);
+    }};
+    ~TMenuWatcher() { ::KillTimer(nullptr, Timer); }
+
+    static void CALLBACK Close(HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        ::EndMenu();
     }
 };
 
@@ -163,7 +161,7 @@ TEST_F(MenusTest, PopupRunsOnPopupFirstThenShowsTheMenuOnTheOwnerForm) {
     };
     TMenuWatcher watcher;
     watcher.Log = &log;
-    ASSERT_TRUE(watcher.Hook(form->Handle()));
+    ASSERT_TRUE(watcher.Hook.Hook(form->Handle()));
     menu->Popup(20, 20);
     EXPECT_EQ(log, (TLog{"popup", "shown"}));  // dismissed: nothing chosen
     EXPECT_NE(watcher.SecondItem.State & MFS_DISABLED, 0u);
@@ -175,7 +173,7 @@ TEST_F(MenusTest, ChoosingAnItemByItsMnemonicRunsItsOnClick) {
     TMenuWatcher watcher;
     watcher.Log = &log;
     watcher.Keys = {{WM_KEYDOWN, 'S'}, {WM_CHAR, 's'}};
-    ASSERT_TRUE(watcher.Hook(form->Handle()));
+    ASSERT_TRUE(watcher.Hook.Hook(form->Handle()));
     menu->Popup(20, 20);
     EXPECT_EQ(log, (TLog{"shown", "click &Show"}));
 }

@@ -41,14 +41,12 @@ public:
 };
 
 // What reaches the owner window's procedure behind the component.
-class TRecorderHook : public TWindowHook {
-public:
+struct TRecorderHook {
     std::vector<std::string> Log;
-protected:
-    LRESULT HookProc(HWND h, UINT m, WPARAM w, LPARAM l) override {
+    TWindowHook Hook{[this](HWND h, UINT m, WPARAM w, LPARAM l) {
         if (m == WM_HOTKEY) Log.push_back("previous " + std::to_string(LOWORD(w)));
-        return CallPrevious(h, m, w, l);
-    }
+        return TWindowHook::CallPrevious(h, m, w, l);
+    }};
 };
 
 // Presses the keys in order and releases them in reverse, as a person would.
@@ -278,7 +276,7 @@ TEST_F(QmHotKeyTest, AHotKeyMessageRaisesTheEventsOnceAndGoesOnToThePreviousProc
     TRecorderHook recorder;
     std::vector<std::string>& log = recorder.Log;
     delete hk;  // hook again behind the recorder, so the recorder is the previous procedure
-    ASSERT_TRUE(recorder.Hook(form->Handle()));
+    ASSERT_TRUE(recorder.Hook.Hook(form->Handle()));
     hk = new TQmHotKeys(form);
     hk->OnHotKeys = [&](TObject*, std::uint16_t index) { log.push_back("OnHotKeys " + std::to_string(index)); };
     AddItem(vkF5, {modControl, modShift}, true);

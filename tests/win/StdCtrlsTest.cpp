@@ -202,6 +202,25 @@ TEST_F(ControlTest, TabWalksTheTabOrderIntoGroupsAndSkipsNonStops) {
     EXPECT_EQ(nameOf(::GetNextDlgTabItem(form->Handle(), c["cmdBrowse"]->Handle(), FALSE)), "chkCtrl");
 }
 
+TEST_F(ControlTest, ControlsInAGroupBoxGetNewWindowsWhenTheFormsWindowIsMadeAgain) {
+    TGroupBox* group = nullptr;
+    TCheckBox* inside = nullptr;
+    TTestForm* form = MakeForm([&](TTestForm& f) {
+        group = Place<TGroupBox>(f, &f, {10, 10, 200, 100}, "Group");
+        inside = Place<TCheckBox>(f, group, {10, 20, 150, 20}, "Inside");
+    });
+    const HWND before = inside->Handle();
+    form->DestroyHandle();
+    EXPECT_FALSE(::IsWindow(before));
+    EXPECT_FALSE(group->HandleAllocated());
+    EXPECT_FALSE(inside->HandleAllocated());  // a stale handle would never be made again
+    form->HandleNeeded();
+    ASSERT_TRUE(inside->HandleAllocated());
+    EXPECT_TRUE(::IsWindow(inside->Handle()));
+    EXPECT_EQ(::GetParent(inside->Handle()), group->Handle());
+    EXPECT_EQ(WindowText(inside->Handle()), "Inside");
+}
+
 TEST_F(ControlTest, LabelsAlignAndWrapTheirCaption) {
     const std::string longText = "Press a key to be used as the accelerator of this binding now";
     const struct {
