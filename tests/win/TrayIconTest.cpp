@@ -366,9 +366,15 @@ TEST_F(TrayIconTest, TheCycleTimerWalksTheListAndIsIdleOtherwise) {
         before.push_back(tray->IconIndex());
     };
     auto pump = [&](size_t ticks, DWORD ms) {
+        // One message at a time: on a busy machine a tick can take longer than the period, and
+        // then a loop that empties the queue would never see it empty.
         for (DWORD start = ::GetTickCount(); next.size() < ticks && ::GetTickCount() - start < ms;) {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            app->ProcessMessages();
+            MSG msg;
+            if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
         }
     };
     tray->SetCycleIcons(true);  // a period of 0 produces no ticks
