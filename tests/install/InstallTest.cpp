@@ -253,3 +253,35 @@ TEST_F(Install, UninstallRemovesOnlyARunEntryThatStartsTheInstalledCopy) {
         EXPECT_EQ(ReadValue(RunKey, RunValueName), c.Removed ? std::nullopt : std::optional(StringValue(c.Entry)));
     }
 }
+
+// A copy that cannot end now (its editor is open and refuses to close) keeps its program:
+// a silent upgrade or uninstall gives up and changes nothing, and the uninstall succeeds once
+// the editor is closed.
+TEST_F(Install, UninstallLeavesACopyThatDoesNotEndAndItsFiles) {
+    ASSERT_EQ(RunToTheEnd("\"" + setup + "\" /S"), 0u);
+    TTarvo tarvo;
+    StartInstalled(tarvo);
+    tarvo.ClickTray();
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == tarvo.MainWindow(); }));
+    tarvo.SelectRow(0);
+    PressShortcut(VK_RETURN);
+    HWND editor = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (editor = tarvo.WindowTitled("Accelerator Properties")) && ::IsWindowVisible(editor); }));
+
+    // The installer reports it; the uninstaller's first process has ended before its copy
+    // in the temporary folder knows, so it is judged by what it left.
+    EXPECT_NE(RunToTheEnd("\"" + setup + "\" /S"), 0u);
+    EXPECT_TRUE(tarvo.Running());
+    const std::string uninstall = "\"" + dir + "\\Uninstall.exe\" /S";
+    RunToTheEnd(uninstall);
+    EXPECT_TRUE(tarvo.Running());
+    EXPECT_TRUE(Exists(exe) && Exists(dir + "\\Uninstall.exe") && Exists(shortcut));
+    EXPECT_EQ(EntriesNamed("Tarvo2000"), std::vector<std::string>{"Tarvo2000"});
+
+    ::SetForegroundWindow(editor);
+    PressShortcut(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(editor); }));
+    ASSERT_EQ(RunToTheEnd(uninstall), 0u);
+    EXPECT_FALSE(tarvo.Running());
+    EXPECT_FALSE(Exists(exe));
+}

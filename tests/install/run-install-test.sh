@@ -20,7 +20,7 @@ fail() {
 [[ "$(cut -d' ' -f3 "$dist/SHA256SUMS" | sort)" == "$(printf '%s\n' "$name-setup.exe" "$name.zip")" ]] ||
     fail "SHA256SUMS lists $(cut -d' ' -f3 "$dist/SHA256SUMS" | tr '\n' ' ')"
 listing=$(unzip -Z1 "$dist/$name.zip")
-[[ "$listing" == $'Tarvo.exe\nREADME.txt\nLICENSE' ]] || fail "the zip holds: $(echo $listing)"
+[[ "$listing" == $'Tarvo.exe\nREADME.txt\nLICENSE' ]] || fail "the zip holds: $(tr '\n' ' ' <<<"$listing")"
 unzip -p "$dist/$name.zip" LICENSE | tr -d '\r' | cmp -s - "$root/LICENSE" || fail "the zip's LICENSE differs"
 unzip -p "$dist/$name.zip" README.txt | grep -q "Version $TARVO_PACKAGE_VERSION" ||
     fail "the zip's README.txt does not name version $TARVO_PACKAGE_VERSION"
