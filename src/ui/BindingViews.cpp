@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "ui/Messages.h"
+
 namespace {
 
 // Sets an item's key, then its modifiers: modifiers are ignored while the item has no key.
@@ -13,7 +15,20 @@ void SetShortcut(THotKeyItem* item, const TBinding& b) {
 
 }  // namespace
 
-void TBindingViews::Follow(const TBindingList& model, const TListChange& change, bool retryRefused) {
+TBindingViews::TBindingViews(TBindingList& model, fw::TListView& list, TQmHotKeys& hotKeys)
+    : FModel(model), FList(list), FItems(*hotKeys.HotKeys()) {
+    hotKeys.OnRegistrationChanged = [this](fw::TObject*, int index) { RegistrationChanged(index); };
+}
+
+void TBindingViews::RegistrationChanged(int index) {
+    if (!FModel.IsBindingRow(index) || index >= FList.Count()) return;
+    const bool refused = FItems.Items(index)->Refused();
+    FModel.SetRefused(index, refused);
+    FList.SetRowMark(index, refused, refused ? RefusedHint() : "");
+}
+
+void TBindingViews::Follow(const TListChange& change, bool retryRefused) {
+    const TBindingList& model = FModel;
     fw::TListUpdate update(&FList);
     const int n = model.Count();
     if (FList.Count() == 0) FList.Insert(0);  // the blank row
@@ -38,18 +53,19 @@ void TBindingViews::Follow(const TBindingList& model, const TListChange& change,
         FList.SetStateIndex(i, b.Enabled ? 0 : 1);
     }
     FList.SetStateIndex(n, 0);
-    FollowItems(model);
+    FollowItems();
     if (retryRefused && !FSuspended)
         for (int row : change.Rows)
             if (THotKeyItem* item = FItems.Items(row); item->Enabled() && !item->Registered()) item->RegisterKey();
 }
 
-void TBindingViews::SetSuspended(const TBindingList& model, bool suspended) {
+void TBindingViews::SetSuspended(bool suspended) {
     FSuspended = suspended;
-    FollowItems(model);
+    FollowItems();
 }
 
-void TBindingViews::FollowItems(const TBindingList& model) {
+void TBindingViews::FollowItems() {
+    const TBindingList& model = FModel;
     const int n = model.Count();
     // Every item whose shortcut changes is off before any is registered anew, so no two
     // registrations ever carry one shortcut.

@@ -11,20 +11,24 @@
 
 class TBindingViews {
 public:
-    TBindingViews(fw::TListView& list, THotKeys& items) : FList(list), FItems(items) {}
+    // Takes the hotkey component's registration event: a refused shortcut marks its binding
+    // in the model and its row.
+    TBindingViews(TBindingList& model, fw::TListView& list, TQmHotKeys& hotKeys);
 
     // Follows one change of the model: rows and items that moved move with their registrations,
     // added ones are made, a deleted one goes with its registration, and every row's texts,
     // state image and every item's shortcut and enabled flag then match the model. With
     // retryRefused the rows the change names ask the system again for a shortcut it refused.
-    void Follow(const TBindingList& model, const TListChange& change, bool retryRefused = false);
+    void Follow(const TListChange& change, bool retryRefused = false);
     // Every item off while suspended (the editor is open); otherwise as the model says.
-    void SetSuspended(const TBindingList& model, bool suspended);
+    void SetSuspended(bool suspended);
     bool Suspended() const { return FSuspended; }
 
 private:
-    void FollowItems(const TBindingList& model);
+    void FollowItems();
+    void RegistrationChanged(int index);
 
+    TBindingList& FModel;
     fw::TListView& FList;
     THotKeys& FItems;
     bool FSuspended = false;

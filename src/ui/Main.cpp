@@ -81,8 +81,7 @@ void TFormMain::DescribeList() {
     ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
     ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
     ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
-    QmHK->OnRegistrationChanged = Bind(this, &TFormMain::QmHKRegistrationChanged);
-    FViews = std::make_unique<TBindingViews>(*ListView1, *QmHK->HotKeys());
+    FViews = std::make_unique<TBindingViews>(FList, *ListView1, *QmHK);
 }
 
 void TFormMain::DescribeTray() {

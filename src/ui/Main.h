@@ -134,7 +134,6 @@ private:
     void ShowInFront();
     // Brings the list view and the hotkey items in step with the model after a change.
     void Follow(const TListChange& change, bool retryRefused = false);
-    void QmHKRegistrationChanged(fw::TObject* Sender, int Index);
     // Tells the user which of these rows' shortcuts another program holds, in one message.
     void ReportRefused(const std::vector<int>& rows);
 

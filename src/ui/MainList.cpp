@@ -19,18 +19,9 @@ TBinding BindingOfCode(const std::string& action, std::uint16_t keyCode, bool ct
 
 }  // namespace
 
-void TFormMain::Follow(const TListChange& change, bool retryRefused) {
-    FViews->Follow(FList, change, retryRefused);
-}
+void TFormMain::Follow(const TListChange& change, bool retryRefused) { FViews->Follow(change, retryRefused); }
 
-void TFormMain::SetHotKeysSuspended(bool suspended) { FViews->SetSuspended(FList, suspended); }
-
-void TFormMain::QmHKRegistrationChanged(TObject*, int Index) {
-    if (!FList.IsBindingRow(Index) || Index >= ListView1->Count()) return;
-    const bool refused = QmHK->HotKeys()->Items(Index)->Refused();
-    FList.SetRefused(Index, refused);
-    ListView1->SetRowMark(Index, refused, refused ? RefusedHint() : "");
-}
+void TFormMain::SetHotKeysSuspended(bool suspended) { FViews->SetSuspended(suspended); }
 
 void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
                            bool shift, bool enabled) {

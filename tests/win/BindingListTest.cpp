@@ -452,7 +452,7 @@ TEST_P(BindingListRandomTest, EditsKeepRowsItemsAndRegistrationsInStep) {
     EXPECT_GE(realPresses, 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, BindingListRandomTest, ::testing::Values(7u, 1999u, 20260u));
+INSTANTIATE_TEST_SUITE_P(Seeds, BindingListRandomTest, ::testing::Values(1999u));
 
 // Counts the row redraws a list control is asked for and remembers whether it may paint.
 struct TRedrawCount {
