@@ -17,11 +17,13 @@ void SetShortcut(THotKeyItem* item, const TBinding& b) {
 
 TBindingViews::TBindingViews(TBindingList& model, fw::TListView& list, TQmHotKeys& hotKeys)
     : FModel(model), FList(list), FItems(*hotKeys.HotKeys()) {
+    // The blank row, through which a binding is added, is there from the start.
+    if (FList.Count() == 0) FList.SetStateIndex(FList.Insert(0), 0);
     hotKeys.OnRegistrationChanged = [this](fw::TObject*, int index) { RegistrationChanged(index); };
 }
 
 void TBindingViews::RegistrationChanged(int index) {
-    if (!FModel.IsBindingRow(index) || index >= FList.Count()) return;
+    if (FDeleting || !FModel.IsBindingRow(index) || index >= FList.Count()) return;
     const bool refused = FItems.Items(index)->Refused();
     FModel.SetRefused(index, refused);
     FList.SetRowMark(index, refused, refused ? RefusedHint() : "");
@@ -31,9 +33,12 @@ void TBindingViews::Follow(const TListChange& change, bool retryRefused) {
     const TBindingList& model = FModel;
     fw::TListUpdate update(&FList);
     const int n = model.Count();
-    if (FList.Count() == 0) FList.Insert(0);  // the blank row
     if (n < FItems.Count() && change.Rows.size() == 1) {
+        // The binding is gone from the model already: what its item tells while it lets its
+        // registration go is about no binding there.
+        FDeleting = true;
         FItems.Items(change.Rows[0])->DeleteItem();
+        FDeleting = false;
         FList.Delete(change.Rows[0]);
     }
     // Added bindings get a row before the blank one and an item each.

@@ -32,4 +32,5 @@ private:
     fw::TListView& FList;
     THotKeys& FItems;
     bool FSuspended = false;
+    bool FDeleting = false;
 };

@@ -113,3 +113,23 @@ TEST(VersionRecord, CarriesTheProductsVersionInUsEnglishWithCodePage1252) {
     EXPECT_EQ(fixed->dwFileVersionLS, 0x000000B5u);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 }
+
+// Told to end while a start-up message is open (here a first run with a placement value it
+// cannot use, and the taskbar's close), the program ends once the box is answered, without
+// the first run's writes and without its demo.
+TEST(LifecycleStartup, AnEndAskedForDuringStartUpSkipsTheRestOfIt) {
+    e2e::CleanRegistry();
+    e2e::WriteValues(e2e::SettingsKey(), {{"MainLeft", e2e::TRegValue{REG_SZ, {'x', 0}}}});
+    TTarvo tarvo;
+    tarvo.Start(false);
+    auto box = tarvo.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_NE(box->Text.find("MainLeft"), std::string::npos) << box->Text;
+    ::PostMessageA(tarvo.ApplicationWindow(), WM_CLOSE, 0, 0);
+    // The end closes the box (as the system's boxes do on a quit) or waits for its answer.
+    if (auto open = tarvo.MessageBox(); open && tarvo.Running()) tarvo.DismissMessageBox(*open);
+    ASSERT_TRUE(tarvo.WaitForExit());
+    EXPECT_FALSE(e2e::ReadValue(e2e::RunKey, "Tarvo 2000"));
+    EXPECT_FALSE(e2e::ReadValue(e2e::SettingsKey(), "NewBrowser"));
+    e2e::CleanRegistry();
+}
