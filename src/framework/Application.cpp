@@ -83,6 +83,9 @@ void TApplication::SetTitle(const std::string& value) {
 }
 
 void TApplication::Run() {
+    // An end asked for before the loop (during start-up, say) ends it at once: a modal loop
+    // that ran meanwhile may have taken the quit message without putting it back.
+    if (FTerminateRequested) ::PostQuitMessage(0);
     if (FMainForm && FShowMainForm && !FTerminateRequested) FMainForm->Show();
     while (!FTerminated) HandleMessage();
 }

@@ -125,10 +125,17 @@ TEST(LifecycleStartup, AnEndAskedForDuringStartUpSkipsTheRestOfIt) {
     auto box = tarvo.WaitForMessageBox();
     ASSERT_TRUE(box);
     EXPECT_NE(box->Text.find("MainLeft"), std::string::npos) << box->Text;
-    ::PostMessageA(tarvo.ApplicationWindow(), WM_CLOSE, 0, 0);
+    // The box bears the application's title too: its owner is the application window.
+    HWND app = ::GetWindow(box->Handle, GW_OWNER);
+    ASSERT_EQ(::GetWindow(app, GW_OWNER), nullptr);
+    ::PostMessageA(app, WM_CLOSE, 0, 0);
+    // Handled inside the box's loop before anything else happens; false once it has ended.
+    tarvo.RoundTrip();
     // The end closes the box (as the system's boxes do on a quit) or waits for its answer.
     if (auto open = tarvo.MessageBox(); open && tarvo.Running()) tarvo.DismissMessageBox(*open);
-    ASSERT_TRUE(tarvo.WaitForExit());
+    const bool ended = tarvo.WaitForExit();
+    if (auto left = tarvo.MessageBox()) ADD_FAILURE() << "still showing " << left->Caption << ": " << left->Text;
+    ASSERT_TRUE(ended);
     EXPECT_FALSE(e2e::ReadValue(e2e::RunKey, "Tarvo 2000"));
     EXPECT_FALSE(e2e::ReadValue(e2e::SettingsKey(), "NewBrowser"));
     e2e::CleanRegistry();
