@@ -537,12 +537,14 @@ std::vector<std::string> SubKeys(const std::string& path) {
     return names;
 }
 
-TRegValues ReadValues(const std::string& path) {
+namespace {
+
+// One pass over a key's values; nothing when the program changed them meanwhile (a value
+// added, grown or deleted between the count and the reads).
+std::optional<TRegValues> ReadValuesOnce(HKEY key) {
     TRegValues values;
-    fw::THKey key = OpenKey(path, KEY_READ, false);
-    if (!key) return values;
     DWORD count = 0, maxName = 0, maxData = 0;
-    if (::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
                            &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
         return values;
     std::wstring name(maxName + 1, L'\0');
@@ -550,12 +552,23 @@ TRegValues ReadValues(const std::string& path) {
     for (DWORD i = 0; i < count; ++i) {
         DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
         DWORD type = REG_NONE;
-        if (::RegEnumValueW(key.Get(), i, name.data(), &nameLength, nullptr, &type, data.data(),
-                            &size) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot read a value of " + path);
+        if (::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) !=
+            ERROR_SUCCESS)
+            return std::nullopt;
         values[Utf8(name.data(), nameLength)] = {type, std::vector<BYTE>(data.begin(), data.begin() + size)};
     }
     return values;
+}
+
+}  // namespace
+
+TRegValues ReadValues(const std::string& path) {
+    fw::THKey key = OpenKey(path, KEY_READ, false);
+    if (!key) return {};
+    // The program may be writing this key right now: read again until one pass is whole.
+    for (int attempt = 0; attempt < 50; ++attempt)
+        if (std::optional<TRegValues> values = ReadValuesOnce(key.Get())) return *values;
+    throw std::runtime_error("cannot read a value of " + path);
 }
 
 std::optional<TRegValue> ReadValue(const std::string& path, const std::string& name) {
