@@ -113,9 +113,18 @@ void TTarvo::StartFrom(const std::string& path, bool waitForAllWindows) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &si, &pi))
-        throw std::runtime_error("cannot start " + path);
+    // Right after a copy was killed, Wine now and then refuses the next start of the same file
+    // for a moment; a start is tried again a few times before it counts as failed.
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5; ++attempt, ::Sleep(200)) {
+        if (::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &si, &pi)) {
+            error = 0;
+            break;
+        }
+        error = ::GetLastError();
+    }
+    if (error) throw std::runtime_error("cannot start " + path + ": error " + std::to_string(error));
     ::CloseHandle(pi.hThread);
     if (FProcess) ::CloseHandle(FProcess);
     FProcess = pi.hProcess;
