@@ -86,20 +86,34 @@ struct TBindingKey {
 
 // Reads the current key of reg. Missing "Address" reads as empty text; every other value
 // must be there with the type a save gives it, and the key code must be one a binding can use.
+// All values come in one pass: a key with none costs one call, whatever it is.
 TBindingKey ReadBindingKey(const TRegistry& reg) {
     TBindingKey key;
-    DWORD type = REG_NONE;
-    std::string data;
+    std::vector<TRegValue> values;
+    reg.ReadValues(values);
+    // Value names compare as the registry compares them: letter case does not count.
+    const TRegValue* found[6] = {};
+    bool ours = true;  // only the values a save writes: anything else was put there by someone else
+    for (const TRegValue& v : values) {
+        const std::string name = Fold(v.Name);
+        bool known = name == Fold(kUnfinished);
+        key.Marked = key.Marked || known;
+        for (int i = 0; i < 6; ++i)
+            if (name == Fold(kValueNames[i])) found[i] = &v, known = true;
+        ours = ours && known;
+    }
     int missing = 0;
     bool wrongType = false;
     bool asWritten = true;
     std::string address;
     for (int i = 0; i < 6; ++i) {
-        if (!reg.ReadRaw(kValueNames[i], type, data)) {
+        if (!found[i]) {
             ++missing;
             asWritten = false;
             continue;
         }
+        const DWORD type = found[i]->Type;
+        const std::string& data = found[i]->Data;
         key.Present[i] = true;
         if (i == 0) {
             if (type != REG_SZ && type != REG_EXPAND_SZ) {
@@ -119,7 +133,6 @@ TBindingKey ReadBindingKey(const TRegistry& reg) {
         }
         key.Typed[i] = true;
     }
-    key.Marked = reg.ValueExists(kUnfinished);
     // A lone missing "Address" is an empty action; any other gap means the key is incomplete.
     const bool addressOnlyMissing = missing == 1 && !key.Present[0];
     const int* n = key.Numbers;
@@ -132,18 +145,7 @@ TBindingKey ReadBindingKey(const TRegistry& reg) {
         }
         return key;  // a key code no binding can use
     }
-    if (!wrongType && (key.Marked || missing == 6)) {
-        std::vector<std::string> values;
-        reg.GetValueNames(values);
-        // Only the values a save writes: anything else was put there by someone else.
-        bool ours = true;
-        for (const std::string& v : values) {
-            bool known = v == kUnfinished;
-            for (const char* name : kValueNames) known = known || v == name;
-            ours = ours && known;
-        }
-        if (ours) key.Kind = TBindingKey::Unfinished;
-    }
+    if (!wrongType && (key.Marked || missing == 6) && ours) key.Kind = TBindingKey::Unfinished;
     return key;
 }
 
@@ -184,19 +186,40 @@ std::string TBindingStore::LegacyApplicationKeyPath() const {
     return "\\" + FReg->Group() + "\\" + FLegacyCompany + "\\" + FReg->Application();
 }
 
-TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg,
-                                                      const std::vector<std::string>& names) const {
-    TFound found;
-    // A binding's subkey and its staging copy, by folded name, in the order first listed.
-    std::map<std::string, std::string> present;
-    std::vector<std::string> targets;
+bool TBindingStore::IsShortcutName(const std::string& folded) {
+    // Every name a save can give a binding, folded, and the first-run marker's.
+    static const std::set<std::string> names = [] {
+        std::set<std::string> all{Fold(kFirstRun)};
+        for (int m = 0; m < 16; ++m)
+            for (int k = vkNone; k <= vkApps; ++k)
+                all.insert(Fold(DisplayName(TModifiers::FromBits(static_cast<std::uint8_t>(m)), static_cast<TVirtKey>(k))));
+        return all;
+    }();
+    return names.count(folded) != 0;
+}
+
+TBindingStore::TListing TBindingStore::ListTargets(const std::vector<std::string>& names) {
+    TListing listing;
     std::set<std::string> listed;
     for (const std::string& name : names) {
         if (name.empty()) continue;
-        present.emplace(Fold(name), name);
+        listing.Present.emplace(Fold(name), name);
         std::string target = Fold(name[0] == kStaging ? name.substr(1) : name);
-        if (listed.insert(target).second) targets.push_back(std::move(target));
+        if (listed.insert(target).second) listing.Targets.push_back(std::move(target));
     }
+    return listing;
+}
+
+TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg, const std::vector<std::string>& names) const {
+    const TListing listing = ListTargets(names);
+    std::set<std::string> shortcuts;
+    return ReadTargets(reg, listing, listing.Targets.begin(), listing.Targets.end(), shortcuts);
+}
+
+TBindingStore::TFound TBindingStore::ReadTargets(TRegistry& reg, const TListing& listing, TTargetIt first,
+                                                 TTargetIt last, std::set<std::string>& shortcuts) const {
+    TFound found;
+    const std::map<std::string, std::string>& present = listing.Present;
     // Subkeys are opened from the bindings key itself, not walked to from the root each time:
     // a second registry object rooted there while reg holds it open.
     TRegistry bindings;
@@ -209,8 +232,8 @@ TBindingStore::TFound TBindingStore::ReadBindingsKey(TRegistry& reg,
         found.Unreadable.push_back(name);
         found.Held.emplace(Fold(name), name);
     };
-    std::set<std::string> shortcuts;  // folded subkey names of the bindings loaded
-    for (const std::string& target : targets) {
+    for (; first != last; ++first) {
+        const std::string& target = *first;
         if (target == Fold(kFirstRun) || target.empty()) continue;
         auto n = present.find(target);
         auto s = present.find(std::string(1, kStaging) + target);
@@ -285,7 +308,22 @@ TLoadedBindings TBindingStore::Load() {
             reg->GetKeyNames(names);
             marked = reg->ValueExists(kMoving);
         }
-        TFound current = ReadBindingsKey(*reg, names);
+        // Subkeys under names no shortcut has are someone else's or damaged, as a rule: past
+        // the first few they are read after start-up, so that the shortcuts work at once. A
+        // move in progress needs every binding now.
+        FListing = ListTargets(names);
+        FLater.clear();
+        FLaterAt = 0;
+        FLaterUnreadable.clear();
+        std::vector<std::string> now;
+        size_t foreign = 0;
+        for (std::string& target : FListing.Targets)
+            (marked || IsShortcutName(target) || foreign++ < kForeignAtLoad ? now : FLater).push_back(std::move(target));
+        FListing.Targets.clear();
+        std::set<std::string> shortcuts;
+        TFound current = ReadTargets(*reg, FListing, now.begin(), now.end(), shortcuts);
+        if (FLater.empty()) FListing = {};
+        result.Pending = FLater.size();
         result.Bindings = std::move(current.Bindings);
         result.Unreadable = std::move(current.Unreadable);
         FKnown = std::move(current.Known);
@@ -320,6 +358,38 @@ TLoadedBindings TBindingStore::Load() {
             FinishMove();  // cut short after the legacy key had gone
     } catch (const std::exception& e) {
         result.MoveError = e.what();
+    }
+    return result;
+}
+
+TLoadedBindings TBindingStore::LoadMore(size_t count, const std::vector<TBinding>& listed) {
+    TLoadedBindings result;
+    if (Pending() == 0) return result;
+    TQmRegSession reg(FReg);
+    const auto first = FLater.cbegin() + static_cast<std::ptrdiff_t>(FLaterAt);
+    const auto last = first + static_cast<std::ptrdiff_t>(std::min(count, Pending()));
+    FLaterAt += static_cast<size_t>(last - first);
+    if (reg->OpenKeyReadOnly(HotKeysKeyPath())) {
+        // What the list holds now wins: the user may have bound a shortcut meanwhile.
+        std::set<std::string> shortcuts;
+        for (const TBinding& b : listed) shortcuts.insert(Fold(b.SubkeyName()));
+        TFound found = ReadTargets(*reg, FListing, first, last, shortcuts);
+        for (const TBinding& b : found.Bindings) FHeldShortcuts.erase(Fold(b.SubkeyName()));
+        FOwned.insert(found.Owned.begin(), found.Owned.end());
+        FKnown.insert(found.Known.begin(), found.Known.end());
+        FHeld.insert(found.Held.begin(), found.Held.end());
+        FHeldShortcuts.insert(found.HeldCopies.begin(), found.HeldCopies.end());
+        FHeldShortcuts.insert(found.Held.begin(), found.Held.end());
+        result.Bindings = std::move(found.Bindings);
+        FLaterUnreadable.insert(FLaterUnreadable.end(), found.Unreadable.begin(), found.Unreadable.end());
+    }
+    result.Pending = Pending();
+    if (result.Pending == 0) {
+        result.Unreadable = std::move(FLaterUnreadable);
+        FListing = {};
+        FLater = {};
+        FLaterAt = 0;
+        FLaterUnreadable = {};
     }
     return result;
 }

@@ -21,6 +21,7 @@ struct TLoadedBindings {
     std::vector<std::string> Unreadable;
     bool NothingStored = false;           // neither key holds a binding nor a save: a first run
     std::string MoveError;                // why moving the legacy bindings failed, if it did
+    size_t Pending = 0;                   // subkeys left for LoadMore
 };
 
 class TBindingStore {
@@ -31,7 +32,17 @@ public:
 
     // Reads the stored bindings. When the current key holds none, those of the legacy company
     // are read and moved: saved under the current key, read back, and only then removed.
+    // The subkeys under names no shortcut has, past the first kForeignAtLoad, are left for
+    // LoadMore, to be read once the program is running.
     TLoadedBindings Load();
+    // Reads up to count of the subkeys the load left. A binding among them whose shortcut one
+    // of listed already has is kept, as are those that cannot be read: all of these come in
+    // Unreadable together, with the last subkey read. Saves meanwhile leave every subkey not
+    // yet read as it is.
+    TLoadedBindings LoadMore(size_t count, const std::vector<TBinding>& listed);
+    size_t Pending() const { return FLater.size() - FLaterAt; }
+    size_t LeftAtLoad() const { return FLater.size(); }  // 0 once all are read
+    static constexpr size_t kForeignAtLoad = 1000;
     // Stores exactly these bindings. Throws the registry's error when a write fails; the save
     // stops there and nothing is deleted. Deletes only subkeys that this run loaded or wrote,
     // and none at all unless a load has completed. Never touches a subkey the load reported
@@ -68,7 +79,21 @@ private:
         std::map<std::string, std::string> HeldCopies;
     };
 
+    // A bindings key's subkeys by folded name, and the folded names of the bindings they can
+    // hold (a staging copy's without its prefix), in the order first listed.
+    struct TListing {
+        std::map<std::string, std::string> Present;
+        std::vector<std::string> Targets;
+    };
+    using TTargetIt = std::vector<std::string>::const_iterator;
+
+    static bool IsShortcutName(const std::string& folded);
+    static TListing ListTargets(const std::vector<std::string>& names);
     TFound ReadBindingsKey(TRegistry& reg, const std::vector<std::string>& names) const;
+    // Reads the bindings [first, last) of the listing. shortcuts holds the folded names of the
+    // bindings there already and gains those read.
+    TFound ReadTargets(TRegistry& reg, const TListing& listing, TTargetIt first, TTargetIt last,
+                       std::set<std::string>& shortcuts) const;
     void DeleteLeftovers(TRegistry& keys, const std::string& path, const std::vector<std::string>& names,
                          const std::set<std::string>& wanted);
     void SaveBinding(TRegistry& reg, const std::string& path, const TBinding& b,
@@ -85,4 +110,8 @@ private:
     std::map<std::string, std::string> FHeld;       // as TFound::Held, of the current key
     std::map<std::string, std::string> FHeldShortcuts;  // what HeldBy answers, by folded name
     bool FLoadCompleted = false;
+    TListing FListing;                  // of the current key, while subkeys are left to read
+    std::vector<std::string> FLater;    // the targets left for LoadMore
+    size_t FLaterAt = 0;                // how many of them it has read
+    std::vector<std::string> FLaterUnreadable;  // found by LoadMore, told when it is done
 };

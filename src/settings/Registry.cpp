@@ -245,3 +245,32 @@ void TRegistry::GetKeyNames(std::vector<std::string>& list) const {
 void TRegistry::GetValueNames(std::vector<std::string>& list) const {
     EnumNames(FCurrentKey.Get(), false, list);
 }
+
+void TRegistry::ReadValues(std::vector<TRegValue>& list) const {
+    list.clear();
+    const HKEY key = FCurrentKey.Get();
+    DWORD count = 0, maxName = 0, maxData = 0;
+    if (!key || ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                                   &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    list.reserve(count);
+    // The maxima count characters and wide bytes; UTF-8 can need more, so both grow when a
+    // value does not fit. Reading stops at the count: no call just to learn the end.
+    std::string name(static_cast<size_t>(maxName) + 1, '\0');
+    std::string data(std::max<DWORD>(maxData, 1), '\0');
+    constexpr size_t limit = size_t{1} << 26;
+    for (DWORD index = 0; index < count;) {
+        DWORD nameLength = static_cast<DWORD>(name.size()), dataLength = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        const LONG rc = ::RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type,
+                                        reinterpret_cast<BYTE*>(data.data()), &dataLength);
+        if (rc == ERROR_MORE_DATA && data.size() < limit) {
+            name.resize(std::max(name.size() * 2, static_cast<size_t>(nameLength) + 1));
+            data.resize(std::max(data.size() * 2, static_cast<size_t>(dataLength)));
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;  // fewer values than counted: one went meanwhile
+        list.push_back({std::string(name.data(), nameLength), type, std::string(data.data(), dataLength)});
+        ++index;
+    }
+}

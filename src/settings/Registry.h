@@ -24,6 +24,13 @@ std::optional<std::int32_t> DwordOf(DWORD type, const std::string& data);
 
 enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 
+// One value of a key as it is stored.
+struct TRegValue {
+    std::string Name;
+    DWORD Type = REG_NONE;
+    std::string Data;
+};
+
 struct TRegDataInfo {
     TRegDataType RegData = TRegDataType::rdUnknown;
     DWORD DataSize = 0;  // in bytes, as the registry reports it
@@ -104,6 +111,9 @@ public:
     // Replace the list with the current key's subkey or value names (empty without one).
     void GetKeyNames(std::vector<std::string>& list) const;
     void GetValueNames(std::vector<std::string>& list) const;
+    // Replace the list with every value of the current key, names, types and bytes, with
+    // one call for the key and one per value (empty without a current key).
+    void ReadValues(std::vector<TRegValue>& list) const;
 
 private:
     bool Open(const std::string& path, bool canCreate, REGSAM access);

@@ -13,6 +13,7 @@
 #include "framework/Form.h"
 #include "framework/ListView.h"
 #include "framework/Menus.h"
+#include "framework/Timer.h"
 #include "hotkeys/QmHotKey.h"
 #include "launch/Launch.h"
 #include "settings/BindingStore.h"
@@ -136,10 +137,14 @@ private:
     void Follow(const TListChange& change, bool retryRefused = false);
     // Tells the user which of these rows' shortcuts another program holds, in one message.
     void ReportRefused(const std::vector<int>& rows);
+    // Reads a slice of the stored subkeys the load left; ResumeLoad goes on after a pause.
+    void LoadRest(fw::TObject* Sender);
+    void ResumeLoad();
 
     TBindingList FList;
     std::unique_ptr<TBindingStore> FStore;
     std::unique_ptr<TBindingViews> FViews;
+    fw::TTimer* FLoadTimer = nullptr;  // while stored subkeys are left to read
     bool FEditing = false;
     bool FTrayWasEnabled = true;
     bool FEndingSession = false;

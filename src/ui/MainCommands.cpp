@@ -169,7 +169,7 @@ void TFormMain::OpenEditor(TFormAccelerator& editor) {
         struct TEditing {
             TFormMain& Form;
             explicit TEditing(TFormMain& form) : Form(form) { Form.FEditing = true, Form.UpdateTrayItems(); }
-            ~TEditing() { Form.FEditing = false, Form.UpdateTrayItems(); }
+            ~TEditing() { Form.FEditing = false, Form.UpdateTrayItems(), Form.ResumeLoad(); }
         } editing_(*this);
         result = editor.Edit(request);
     }

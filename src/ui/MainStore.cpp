@@ -36,6 +36,32 @@ void TFormMain::LoadBindings() {
     if (!loaded.Unreadable.empty())
         ShowMessageBox(UnreadableMessage(loaded.Unreadable), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
     if (!loaded.MoveError.empty()) Application->ShowError(loaded.MoveError);
+    // What the load left is read while the program runs, a slice per tick: timer messages
+    // wait for input and painting, so the window stays responsive.
+    if (loaded.Pending) {
+        FLoadTimer = new TTimer(this, 10);
+        FLoadTimer->OnTimer = Bind(this, &TFormMain::LoadRest);
+        Application->AddBoxWatcher(this, [this](bool open) {
+            if (!open) ResumeLoad();
+        });
+        TrayIcon1->SetHint(TrayHint(FStore->Pending(), FStore->LeftAtLoad()));
+    }
+}
+
+void TFormMain::LoadRest(TObject*) {
+    // Rows do not move under an open editor or message: the load goes on once they close.
+    if (FEditing || Application->OpenBoxes() > 0) return FLoadTimer->SetEnabled(false);
+    const TLoadedBindings more = FStore->LoadMore(200, FList.Bindings());
+    Follow(FList.AddAll(more.Bindings));
+    TrayIcon1->SetHint(TrayHint(FStore->Pending(), FStore->LeftAtLoad()));
+    if (more.Pending) return;
+    FLoadTimer->SetEnabled(false);
+    if (!more.Unreadable.empty())
+        ShowMessageBox(UnreadableMessage(more.Unreadable), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void TFormMain::ResumeLoad() {
+    if (FLoadTimer && FStore->Pending()) FLoadTimer->SetEnabled(true);
 }
 
 void TFormMain::SetRunAtStartup(bool flag) {

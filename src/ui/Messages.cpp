@@ -16,8 +16,17 @@ std::string RefusedMessage(const std::vector<std::string>& shortcuts) {
 std::string UnreadableMessage(const std::vector<std::string>& subkeys) {
     std::string text = "These stored bindings could not be read. They were not loaded and are "
                        "kept in the registry as they are:";
-    for (const std::string& name : subkeys) text += "\r\n    " + name;
+    // A box cannot show thousands of lines: the first ones stand for the rest.
+    constexpr size_t shown = 20;
+    for (size_t i = 0; i < subkeys.size() && i < shown; ++i) text += "\r\n    " + subkeys[i];
+    if (subkeys.size() > shown) text += "\r\n    ... and " + std::to_string(subkeys.size() - shown) + " more";
     return text;
+}
+
+std::string TrayHint(size_t pending, size_t total) {
+    std::string hint = "Tarvo2000 v1.2";
+    if (pending == 0 || total < pending) return hint;
+    return hint + " - reading stored bindings, " + std::to_string((total - pending) * 100 / total) + "%";
 }
 
 std::string HeldShortcutMessage(const std::string& shortcut, const std::string& subkey) {

@@ -118,6 +118,33 @@ TEST_F(Kept, AStagingCopyOfAnotherShortcutIsReportedAndKeptBesideItsBinding) {
     EXPECT_EQ(StartAndReport(), std::set<std::string>{"~ControlAlt_F9"});
 }
 
+// Thousands of subkeys under names no shortcut has: the shortcuts work once start-up is over,
+// the rest is read while the program runs, and what it cannot use is told in two reports,
+// each naming the first twenty.
+TEST_F(Kept, ManySubkeysUnderOtherNamesAreReadWhileTheProgramRuns) {
+    const int junk = 1200;
+    for (int i = 0; i < junk; ++i)
+        WriteValues(Key("Junk" + std::to_string(10000 + i)), i % 2 ? TRegValues{{"Note", StringValue("x")}} : TRegValues{});
+    WriteBinding(HotKeysKey(), "F7", Whole(Command("f7"), VK_F7, false, false, false));
+    WriteBinding(HotKeysKey(), "Zz_Later", Whole(Command("f8"), VK_F8, false, false, false));
+    WriteValues(Key("_FirstRun"), {});
+
+    tarvo.Start(false);
+    const std::pair<const char*, bool> reports[] = {{"... and 480 more", false}, {"... and 80 more", true}};
+    for (const auto& [more, restRead] : reports) {
+        const auto box = tarvo.WaitForMessageBox();
+        ASSERT_TRUE(box);
+        EXPECT_NE(box->Text.find(more), std::string::npos) << box->Text;
+        EXPECT_EQ(Listed(box->Text).size(), 21u);
+        // While the first report is open the rest waits, the binding under another name too.
+        EXPECT_TRUE(ShortcutTaken(VK_F7));
+        EXPECT_EQ(ShortcutTaken(VK_F8), restRead) << more;
+        ASSERT_TRUE(tarvo.DismissMessageBox(*box));
+    }
+    EXPECT_EQ(tarvo.ListRows().size(), 3u);
+    ExitAndWait();
+}
+
 namespace {
 
 // One random bindings key: what was planted, what a load must take, and what it must report.

@@ -326,6 +326,45 @@ TEST_F(BindingStoreTest, ASaveDeletesOnlyWhatThisRunLoadedOrWrote) {
     EXPECT_FALSE(unloaded.LoadCompleted());
 }
 
+// Past the first subkeys under names no shortcut has, the rest are read once the program
+// runs, in slices, to the same outcome; a save meanwhile leaves every one of them alone.
+TEST_F(BindingStoreTest, SubkeysUnderOtherNamesPastTheFirstAreReadLaterInSlices) {
+    const size_t junk = TBindingStore::kForeignAtLoad + 10;
+    for (size_t i = 0; i < junk; ++i)
+        WriteValues(kKey + "\\Junk" + std::to_string(10000 + i), i % 2 ? TValues{{"Note", Sz("x")}} : TValues{});
+    Store(kA);
+    Store(kD, "Zz_Moved");  // under a name not its own: listed last, so read later
+    Store(kC, "Zz_Taken");  // its shortcut is bound while it waits
+    TBindingStore store(&reg, kLegacy);
+    const TLoadedBindings first = store.Load();
+    EXPECT_EQ(ByName(first.Bindings), ByName({kA}));
+    EXPECT_EQ(first.Pending, 12u);
+    store.Save({kA, kC});
+    // Gone: the empty junk read at the load. Still there: the junk left for later, both Zz_.
+    EXPECT_EQ(SubKeys(kKey).size(), junk - TBindingStore::kForeignAtLoad / 2 + 5);
+
+    std::vector<TBinding> later;
+    std::vector<std::string> unreadable = first.Unreadable;
+    for (int slice = 0; slice < 3; ++slice) {
+        const TLoadedBindings more = store.LoadMore(5, {kA, kC});
+        later.insert(later.end(), more.Bindings.begin(), more.Bindings.end());
+        EXPECT_EQ(more.Pending, slice < 2 ? 7u - 5u * slice : 0u);
+        // Told once, with the last slice.
+        if (more.Pending) EXPECT_TRUE(more.Unreadable.empty());
+        unreadable.insert(unreadable.end(), more.Unreadable.begin(), more.Unreadable.end());
+    }
+    EXPECT_EQ(ByName(later), ByName({kD}));
+    EXPECT_EQ(unreadable.size(), junk / 2 + 1);
+    EXPECT_EQ(unreadable.back(), "Zz_Taken");
+    // The next save takes the binding to its own name and drops the empty junk; what could not
+    // be read stays as it was.
+    store.Save({kA, kC, kD});
+    EXPECT_EQ(SubKeys(kKey).size(), junk / 2 + 5);
+    EXPECT_EQ(ReadValues(kKey + "\\Zz_Taken"), Whole(kC));
+    EXPECT_EQ(ReadValues(kKey + "\\Junk10001"), (TValues{{"Note", Sz("x")}}));
+    EXPECT_EQ(ReadValues(kKey + "\\" + kD.SubkeyName()), Whole(kD));
+}
+
 // What each kind of leftover or damaged subkey becomes: loaded, dropped silently as a save
 // cut short (and removed by the next save), or reported and kept as it is.
 TEST_F(BindingStoreTest, LeftoversAreTakenDroppedOrReportedByWhatTheyHold) {
