@@ -52,6 +52,17 @@ int TPopupMenu::IndexOf(const TMenuItem* item) const {
     return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
 }
 
+void TPopupMenu::AddItems(const std::vector<TMenuRow>& rows) {
+    for (const TMenuRow& row : rows) {
+        auto* item = Named<TMenuItem>(Owner() ? Owner() : this, row.Name);
+        item->SetCaption(row.Caption);
+        item->OnClick = row.OnClick;
+        if (!item->OnClick && !item->IsLine()) item->SetEnabled(false);
+        Add(item);
+        if (row.Field) *row.Field = item;
+    }
+}
+
 THMenu TPopupMenu::CreateMenuHandle() const {
     THMenu menu(::CreatePopupMenu());
     if (!menu) return menu;
