@@ -2,7 +2,6 @@
 
 #include "framework/Application.h"
 #include "framework/WinText.h"
-#include "ui/StateImages.h"
 
 using namespace fw;
 
@@ -14,18 +13,6 @@ TFormMain::TFormMain(TComponent* AOwner)
 TFormMain::~TFormMain() {
     if (Application) Application->RemoveBoxWatchers(this);
 }
-
-namespace {
-
-// A component of the window's description, under its name.
-template <class T, class... Args>
-T* Named(TComponent* owner, const char* name, Args... args) {
-    T* component = new T(owner, args...);
-    component->SetName(name);
-    return component;
-}
-
-}  // namespace
 
 void TFormMain::ReadDescription() {
     SetName("FormMain");
@@ -60,10 +47,22 @@ void TFormMain::ReadDescription() {
     OnCreate = Bind(this, &TFormMain::FormCreate);
     OnActivate = Bind(this, &TFormMain::FormActivate);
     OnCloseQuery = Bind(this, &TFormMain::FormCloseQuery);
-    OnClose = Bind(this, &TFormMain::FormClose);
     OnShow = Bind(this, &TFormMain::FormShow);
     OnHide = Bind(this, &TFormMain::FormHide);
     OnKeyDown = Bind(this, &TFormMain::FormKeyDown);
+    // The session may always end: the window hides, storing its place, and says yes.
+    OnQueryEndSession = [this](TObject*, bool&) {
+        FEndingSession = true;
+        if (Visible()) Hide();
+    };
+    OnEndSession = [this](TObject*, bool ending) {
+        FEndingSession = ending;
+        if (!ending) return;
+        // Ends as Exit does: hotkeys released, tray icon removed, hidden windows back.
+        ShowAllHiddenWindows();
+        Application->Terminate();
+    };
+    OnDpiChanged = [this](TObject*) { FViews->DrawStateImages(Handle()); };
 }
 
 void TFormMain::DescribeList() {
@@ -73,15 +72,12 @@ void TFormMain::DescribeList() {
     ListView1->SetReadOnly(true);
     ListView1->SetRowSelect(true);
     ListView1->SetHint("Double click on the blank line to add tarvo");
-    ListView1->AddColumn("Action", 350);
-    ListView1->AddColumn("Hotkey", 125);
-    FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
-    ListView1->SetStateImages(ImageList1);
+    FViews = std::make_unique<TBindingViews>(FList, *ListView1, *ImageList1, *QmHK);
+    FViews->DrawStateImages(Handle());
     ListView1->OnColumnClick = Bind(this, &TFormMain::ListView1ColumnClick);
     ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
     ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
     ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
-    FViews = std::make_unique<TBindingViews>(FList, *ListView1, *QmHK);
 }
 
 void TFormMain::DescribeTray() {
@@ -154,8 +150,6 @@ void TFormMain::FormCloseQuery(TObject*, bool& CanClose) {
     }
 }
 
-void TFormMain::FormClose(TObject*, TCloseAction&) {}
-
 void TFormMain::cmdExit1Click(TObject*) {
     ExitRequested = true;
     Close();
@@ -164,34 +158,4 @@ void TFormMain::cmdExit1Click(TObject*) {
 void TFormMain::QmHKHotKeys(TObject*, std::uint16_t HotKeyIndex) {
     // Item i is row i is binding i of the list.
     if (FList.IsBindingRow(HotKeyIndex)) Launcher.ExecuteAction(FList.At(HotKeyIndex).Action);
-}
-
-LRESULT TFormMain::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_QUERYENDSESSION:
-        // The session may always end: the window hides, storing its place, and says yes.
-        FEndingSession = true;
-        if (Visible()) GuardedCall([this] {
-                Hide();
-                return LRESULT{0};
-            });
-        return TRUE;
-    case WM_ENDSESSION:
-        FEndingSession = wParam != 0;
-        if (wParam) {
-            // Ends as Exit does: hotkeys released, tray icon removed, hidden windows back.
-            ShowAllHiddenWindows();
-            Application->Terminate();
-        }
-        return 0;
-    case WM_DPICHANGED: {
-        const LRESULT result = TForm::ControlProc(hwnd, msg, wParam, lParam);
-        // The state images are drawn for the new DPI, not stretched.
-        FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
-        ListView1->SetStateImages(ImageList1);
-        return result;
-    }
-    default:
-        return TForm::ControlProc(hwnd, msg, wParam, lParam);
-    }
 }

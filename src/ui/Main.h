@@ -72,7 +72,6 @@ public:
     void StartupSequence();
     void FormActivate(fw::TObject* Sender);
     void FormCloseQuery(fw::TObject* Sender, bool& CanClose);
-    void FormClose(fw::TObject* Sender, fw::TCloseAction& Action);
     void cmdExit1Click(fw::TObject* Sender);
     void QmHKHotKeys(fw::TObject* Sender, std::uint16_t HotKeyIndex);
 
@@ -108,7 +107,6 @@ public:
 
     // The editor for the selected row: a binding row is edited, the blank row adds one.
     void OpenEditor(TFormAccelerator& editor);
-    bool Editing() const { return FEditing; }
 
     // Showing, hiding and the menus.
     void TrayIcon1Click(fw::TObject* Sender);
@@ -124,16 +122,17 @@ public:
 
 protected:
     void ReadDescription() override;
-    LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void DescribeList();
     void DescribeTray();
     void BuildMenus();
-    void UpdateTrayItems();
+    void UpdateTrayItems(bool visible);
     void ShowInFront();
     // Brings the list view and the hotkey items in step with the model after a change.
     void Follow(const TListChange& change, bool retryRefused = false);
+    // An enable or disable chosen from a menu: followed, saved, and what is refused told.
+    void Switched(const TListChange& change);
     // Tells the user which of these rows' shortcuts another program holds, in one message.
     void ReportRefused(const std::vector<int>& rows);
 

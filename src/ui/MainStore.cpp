@@ -52,18 +52,11 @@ void TFormMain::SaveWindowPlacement() {
 }
 
 void TFormMain::LoadWindowPlacement() {
-    std::vector<std::string> errors;
-    {
-        TQmRegSession reg(QmR);
-        if (!reg->OpenKeyReadOnly(SettingsKeyPath())) return;
-        const TStoredPlacement p = ReadStoredPlacement(*reg, errors);
-        const RECT r = BoundsRect();
-        const int left = p.Left.value_or(r.left), top = p.Top.value_or(r.top);
-        SetBoundsRect(ReachableBounds(Handle(), {left, top, left + p.Width.value_or(r.right - r.left),
-                                                 top + p.Height.value_or(r.bottom - r.top)}));
-    }
     // Start-up goes on with the designed placement; the value stays until the next hide.
-    if (!errors.empty()) Application->ShowError(JoinLines(errors));
+    const std::string problems = ReadSettings(QmR, SettingsKeyPath(), [this](const TRegistry& reg, auto& errors) {
+        SetBoundsRect(StoredBounds(Handle(), BoundsRect(), ReadStoredPlacement(reg, errors)));
+    });
+    if (!problems.empty()) Application->ShowError(problems);
 }
 
 void TFormMain::SetNewBrowser(bool flag) {
@@ -73,11 +66,8 @@ void TFormMain::SetNewBrowser(bool flag) {
 }
 
 void TFormMain::LoadNewBrowser() {
-    std::vector<std::string> errors;
-    {
-        TQmRegSession reg(QmR);
-        if (!reg->OpenKeyReadOnly(SettingsKeyPath())) return;
-        NewBrowserOption = ReadNewBrowser(*reg, errors).value_or(false);
-    }
-    if (!errors.empty()) Application->ShowError(JoinLines(errors));
+    const std::string problems = ReadSettings(QmR, SettingsKeyPath(), [](const TRegistry& reg, auto& errors) {
+        NewBrowserOption = ReadNewBrowser(reg, errors).value_or(false);
+    });
+    if (!problems.empty()) Application->ShowError(problems);
 }
