@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
@@ -12,6 +13,11 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
 
 TMenuItem::~TMenuItem() {
     if (FMenu) FMenu->Remove(this);
+}
+
+void TMenuItem::Connect(TNotifyEvent handler) {
+    OnClick = std::move(handler);
+    FEnabled = true;
 }
 
 void TMenuItem::Click() { Fire(OnClick, this); }

@@ -38,6 +38,8 @@ public:
     UINT Command() const { return FCommand; }
 
     TNotifyEvent OnClick;
+    // Gives an item that waited for its handler (see TPopupMenu::AddItems) the handler, enabled.
+    void Connect(TNotifyEvent handler);
     // Runs OnClick, whatever the enabled state: callers that act for the user check it.
     virtual void Click();
 

@@ -131,6 +131,10 @@ TEST_F(MenusTest, ItemsMadeFromRowsAreTheOwnersAndThoseWithoutAHandlerStartDisab
     EXPECT_FALSE(menu->DispatchCommand(add->Command()));
     EXPECT_TRUE(menu->DispatchCommand(exit->Command()));
     EXPECT_EQ(log, TLog{"exit"});
+    add->Connect([this](TObject*) { log.push_back("add"); });
+    EXPECT_TRUE(add->Enabled());
+    EXPECT_TRUE(menu->DispatchCommand(add->Command()));
+    EXPECT_EQ(log, (TLog{"exit", "add"}));
 
     // A menu of no owner keeps its items itself.
     auto* alone = new TPopupMenu(nullptr);
