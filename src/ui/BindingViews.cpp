@@ -16,6 +16,8 @@ void SetShortcut(THotKeyItem* item, const TBinding& b) {
 
 TBindingViews::TBindingViews(TBindingList& model, fw::TListView& list, fw::TImageList& images, TQmHotKeys& hotKeys)
     : FModel(model), FList(list), FImages(images), FItems(*hotKeys.HotKeys()) {
+    FList.SetRowSelect(true);
+    FList.SetReadOnly(true);
     FList.AddColumn("Action", 350);
     FList.AddColumn("Hotkey", 125);
     FList.SetStateImages(&FImages);
@@ -28,6 +30,18 @@ void TBindingViews::DrawStateImages(HWND window) {
     FillStateImages(&FImages, fw::ScaleForWindow(window, 16));
     // Filling made the images anew: the list is given them again.
     FList.SetStateImages(&FImages);
+}
+
+void TBindingViews::FocusBlankRow() { FList.SetItemFocused(FModel.BlankRow()); }
+
+void TBindingViews::SelectionChanged() {
+    RECT client{};
+    ::GetClientRect(FList.Handle(), &client);
+    if (FList.TopOfRow(FModel.BlankRow()) <= client.bottom) FocusBlankRow();
+}
+
+void TBindingViews::FocusSelectedRow() {
+    if (FList.Selected() >= 0) FList.SetItemFocused(FList.Selected());
 }
 
 std::vector<std::string> TBindingViews::RefusedShortcuts(const std::vector<int>& rows) const {

@@ -10,10 +10,6 @@ TFormMain* FormMain = nullptr;
 TFormMain::TFormMain(TComponent* AOwner)
     : TForm(AOwner), Launcher([this] { return HandleAllocated() ? Handle() : nullptr; }) {}
 
-TFormMain::~TFormMain() {
-    if (Application) Application->RemoveBoxWatchers(this);
-}
-
 void TFormMain::ReadDescription() {
     SetName("FormMain");
     SetCaption("Tarvo2000 Version 1.2");
@@ -69,8 +65,6 @@ void TFormMain::DescribeList() {
     ListView1->SetParent(this);
     ListView1->SetAlign(TAlign::alClient);
     ListView1->SetBorder(false);
-    ListView1->SetReadOnly(true);
-    ListView1->SetRowSelect(true);
     ListView1->SetHint("Double click on the blank line to add tarvo");
     FViews = std::make_unique<TBindingViews>(FList, *ListView1, *ImageList1, *QmHK);
     FViews->DrawStateImages(Handle());
@@ -84,20 +78,12 @@ void TFormMain::DescribeTray() {
     TrayIcon1->SetCycleInterval(250);
     TrayIcon1->SetHint("Tarvo2000 v1.2");
     TrayIcon1->SetShowHint(true);
-    TrayIcon1->SetIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXSMICON),
-                                                       ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    TrayIcon1->SetIconResource("TRAYICON");
     TrayIcon1->SetIconIndex(0);
     TrayIcon1->SetPopupMenu(popupTrayIcon);
     TrayIcon1->SetStartMinimized(true);
     TrayIcon1->SetMinimizeToTray(true);
     TrayIcon1->OnClick = Bind(this, &TFormMain::TrayIcon1Click);
-    // While any message of the program is open the tray ignores clicks; afterwards it is as
-    // it was before.
-    Application->AddBoxWatcher(this, [this](bool open) {
-        if (open) FTrayWasEnabled = TrayIcon1->Enabled();
-        TrayIcon1->SetEnabled(open ? false : FTrayWasEnabled);
-    });
 }
 
 void TFormMain::FormCreate(TObject*) { StartupSequence(); }
@@ -136,18 +122,13 @@ void TFormMain::StartupSequence() {
 
 void TFormMain::FormActivate(TObject*) {
     ExitRequested = false;
-    ListView1->SetItemFocused(FList.BlankRow());
+    FViews->FocusBlankRow();
 }
 
 void TFormMain::FormCloseQuery(TObject*, bool& CanClose) {
     // Read first: a message shown while hiding must not turn an Exit into a hide.
-    const bool exiting = ExitRequested;
-    if (Visible()) {
-        Hide();
-        CanClose = exiting;
-    } else {
-        CanClose = true;
-    }
+    CanClose = ExitRequested || !Visible();
+    if (Visible()) Hide();
 }
 
 void TFormMain::cmdExit1Click(TObject*) {

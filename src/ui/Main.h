@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,7 +29,6 @@ class TAboutBox;
 class TFormMain : public fw::TForm {
 public:
     explicit TFormMain(fw::TComponent* AOwner);
-    ~TFormMain() override;
     std::string ClassName() const override { return "TFormMain"; }
 
     // Components, in the order the description creates them.
@@ -140,7 +138,6 @@ private:
     std::unique_ptr<TBindingStore> FStore;
     std::unique_ptr<TBindingViews> FViews;
     bool FEditing = false;
-    bool FTrayWasEnabled = true;
     bool FEndingSession = false;
 };
 

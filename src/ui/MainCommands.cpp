@@ -46,25 +46,21 @@ void TFormMain::BuildMenus() {
 void TFormMain::Connect(const TDialogs& dialogs) {
     // The editor, the options dialog and the about box are reached only through these, so
     // no command can reach a dialog before it exists.
-    TFormAccelerator& editor = dialogs.Editor;
-    auto edit = [this, &editor](TObject*) {
-        if (ListView1->Selected() >= 0) OpenEditor(editor);
-    };
-    cmdAdd1->OnClick = [this, &editor](TObject*) {
+    auto edit = [this, &editor = dialogs.Editor](TObject*) { OpenEditor(editor); };
+    cmdAdd1->Connect([this, edit](TObject* Sender) {
         ListView1->SetSelected(FList.BlankRow());
-        OpenEditor(editor);
-    };
+        edit(Sender);
+    });
     cmdEdit1->OnClick = edit;
     ListView1->OnDblClick = edit;
-    ListView1->OnKeyPress = [this, &editor](TObject*, char& Key) {
+    ListView1->OnKeyPress = [this, edit](TObject* Sender, char& Key) {
         if (Key != '\r' || ListView1->Selected() < 0) return;
         Key = 0;
-        OpenEditor(editor);
+        edit(Sender);
     };
     // Shown modelessly; showing one that is open brings it forward.
-    for (TMenuItem* item : {cmdOption1, cmdOption2}) item->OnClick = [&options = dialogs.Options](TObject*) { options.Show(); };
-    for (TMenuItem* item : {cmdAbout1, cmdAbout2}) item->OnClick = [&about = dialogs.About](TObject*) { about.Show(); };
-    for (TMenuItem* item : {cmdAdd1, cmdOption1, cmdOption2, cmdAbout1, cmdAbout2}) item->SetEnabled(true);
+    for (TMenuItem* item : {cmdOption1, cmdOption2}) item->Connect([&options = dialogs.Options](TObject*) { options.Show(); });
+    for (TMenuItem* item : {cmdAbout1, cmdAbout2}) item->Connect([&about = dialogs.About](TObject*) { about.Show(); });
     UpdateTrayItems(Visible());
 }
 
@@ -87,22 +83,17 @@ void TFormMain::popupListViewPopup(TObject*) {
 void TFormMain::cmdDelete1Click(TObject*) { DeleteSelected(); }
 
 void TFormMain::ListView1KeyDown(TObject*, std::uint16_t& Key, TShiftState) {
-    const int selected = ListView1->Selected();
     if (Key == VK_UP || Key == VK_DOWN) {
         // The blank row holds the focus; the movement starts from the selected row.
-        if (selected >= 0) ListView1->SetItemFocused(selected);
+        FViews->FocusSelectedRow();
     } else if (Key == VK_DELETE) {
         // The Delete item's rule for the row selected now, whatever the menu showed last.
-        if (FList.IsBindingRow(selected)) DeleteSelected();
+        DeleteSelected();
         Key = 0;
     }
 }
 
-void TFormMain::ListView1SelectItem(TObject*, int, bool) {
-    RECT client{};
-    ::GetClientRect(ListView1->Handle(), &client);
-    if (ListView1->TopOfRow(FList.BlankRow()) <= client.bottom) ListView1->SetItemFocused(FList.BlankRow());
-}
+void TFormMain::ListView1SelectItem(TObject*, int, bool) { FViews->SelectionChanged(); }
 
 void TFormMain::TrayIcon1Click(TObject*) { ShowInFront(); }
 
@@ -137,30 +128,23 @@ void TFormMain::FormKeyDown(TObject*, std::uint16_t& Key, TShiftState) {
 void TFormMain::OpenEditor(TFormAccelerator& editor) {
     const int i = ListView1->Selected();
     if (i < 0) return;
-    // A binding row is edited, whatever its action; the blank row after the last adds one.
-    const bool editing = FList.IsBindingRow(i);
-    TEditRequest request;
-    if (editing) request.Binding = FList.At(i);
-    request.EditIndex = i;
-    request.Shortcuts = FList.Shortcuts();
+    TEditRequest request = EditRequestFor(FList, i);
     request.HeldBy = [this](const TBinding& b) { return FStore->HeldBy(b); };
     request.SuspendHotKeys = [this](bool suspended) { SetHotKeysSuspended(suspended); };
 
-    std::optional<TBinding> result;
-    {
-        // While the editor is open the tray's Hide and its Enable/Disable All are off.
-        struct TEditing {
-            TFormMain& Form;
-            explicit TEditing(TFormMain& form) : Form(form) { Form.FEditing = true, Form.UpdateTrayItems(Form.Visible()); }
-            ~TEditing() { Form.FEditing = false, Form.UpdateTrayItems(Form.Visible()); }
-        } editing_(*this);
-        result = editor.Edit(request);
-    }
+    // From the editor's opening until the edit is applied and shown, the tray's Hide and its
+    // Enable/Disable All are off.
+    struct TEditing {
+        TFormMain& Form;
+        explicit TEditing(TFormMain& form) : Form(form) { Form.FEditing = true, Form.UpdateTrayItems(Form.Visible()); }
+        ~TEditing() { Form.FEditing = false, Form.UpdateTrayItems(Form.Visible()); }
+    } editing_(*this);
+    const std::optional<TBinding> result = editor.Edit(request);
     // Exit chosen during the edit ends the program: nothing is applied, nothing shown.
     if (Application->TerminateRequested()) return;
     if (result) {
         // As UpdateBinding does, the edit goes to the binding row selected now.
-        Follow(editing ? FList.Update(ListView1->Selected(), *result) : FList.Add(*result));
+        Follow(request.Binding ? FList.Update(ListView1->Selected(), *result) : FList.Add(*result));
         SaveBindings();
         ReportRefused({FList.RowOfShortcut(result->ShortcutText())});
     }

@@ -9,13 +9,11 @@ void TFormMain::Follow(const TListChange& change, bool retryRefused) { FViews->F
 
 void TFormMain::SetHotKeysSuspended(bool suspended) { FViews->SetSuspended(suspended); }
 
-void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
-                           bool shift, bool enabled) {
+void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt, bool shift, bool enabled) {
     Follow(FList.Add(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled)));
 }
 
-void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl,
-                              bool alt, bool shift, bool enabled) {
+void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt, bool shift, bool enabled) {
     const TBinding b = BindingOfCode(action, keyCode, ctrl, alt, shift, enabled);
     if (FList.IsBindingRow(ListView1->Selected())) Follow(FList.Update(ListView1->Selected(), b));
 }

@@ -6,7 +6,6 @@
 #include "framework/WinText.h"
 #include "launch/Launch.h"
 #include "settings/KeyPaths.h"
-#include "settings/RunEntry.h"
 #include "settings/Settings.h"
 #include "ui/Main.h"
 #include "ui/Messages.h"
