@@ -34,3 +34,5 @@ TModifiers MakeModifiers(bool ctrl, bool alt, bool shift);
 // code the key table lacks and for NONE, which can never be registered.
 std::optional<TBinding> MakeBinding(std::string action, int keyCode, bool ctrl, bool alt,
                                     bool shift, bool enabled);
+// As MakeBinding, for a code that must be bindable: std::invalid_argument when it is not.
+TBinding BindingOfCode(std::string action, int keyCode, bool ctrl, bool alt, bool shift, bool enabled);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -50,5 +51,13 @@ private:
     std::string FName;
     bool FLoading = true;
 };
+
+// A component of an owner's description, made under its name: Named<TTimer>(this, "Timer1").
+template <class T, class... Args>
+T* Named(TComponent* owner, std::string name, Args&&... args) {
+    T* component = new T(owner, std::forward<Args>(args)...);
+    component->SetName(std::move(name));
+    return component;
+}
 
 }  // namespace fw

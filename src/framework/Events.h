@@ -12,6 +12,7 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TEndSessionEvent = std::function<void(TObject* Sender, bool Ending)>;
 
 // Shift state bits, bit 0 upwards.
 enum TShiftBit : std::uint8_t {

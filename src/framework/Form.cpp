@@ -345,8 +345,19 @@ LRESULT TForm::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
         }
         break;
-    case WM_QUERYENDSESSION:
-        return CloseQuery() ? TRUE : FALSE;
+    case WM_QUERYENDSESSION: {
+        if (!OnQueryEndSession) return CloseQuery() ? TRUE : FALSE;
+        // A failing handler is told and never holds up the end.
+        bool canEnd = true;
+        GuardedCall([&] {
+            OnQueryEndSession(this, canEnd);
+            return LRESULT{0};
+        });
+        return canEnd ? TRUE : FALSE;
+    }
+    case WM_ENDSESSION:
+        Fire(OnEndSession, this, wParam != 0);
+        break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = ::GetFocus();
@@ -372,6 +383,7 @@ LRESULT TForm::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         std::array<THFont, 4> old = std::move(FFonts);
         FFontDpi = 0;
         ScaleChildren();
+        Fire(OnDpiChanged, this);
         ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return 0;
     }

@@ -72,6 +72,13 @@ public:
     TCloseEvent OnClose;
     TKeyEvent OnKeyDown;
     TKeyPressEvent OnKeyPress;
+    // The session asks whether it may end. When set, this answers (yes unless it says no; yes
+    // when it fails) and CloseQuery is not asked.
+    TCloseQueryEvent OnQueryEndSession;
+    // Whether the session ends after all, once every program has answered.
+    TEndSessionEvent OnEndSession;
+    // After the window moved to a screen of another DPI and its controls were scaled.
+    TNotifyEvent OnDpiChanged;
 
 protected:
     // The form's stored description: components and controls in their stored order.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
@@ -12,6 +13,11 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
 
 TMenuItem::~TMenuItem() {
     if (FMenu) FMenu->Remove(this);
+}
+
+void TMenuItem::Connect(TNotifyEvent handler) {
+    OnClick = std::move(handler);
+    FEnabled = true;
 }
 
 void TMenuItem::Click() { Fire(OnClick, this); }
@@ -50,6 +56,17 @@ void TPopupMenu::Remove(TMenuItem* item) {
 int TPopupMenu::IndexOf(const TMenuItem* item) const {
     auto it = std::find(FItems.begin(), FItems.end(), item);
     return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+void TPopupMenu::AddItems(const std::vector<TMenuRow>& rows) {
+    for (const TMenuRow& row : rows) {
+        auto* item = Named<TMenuItem>(Owner() ? Owner() : this, row.Name);
+        item->SetCaption(row.Caption);
+        item->OnClick = row.OnClick;
+        if (!item->OnClick && !item->IsLine()) item->SetEnabled(false);
+        Add(item);
+        if (row.Field) *row.Field = item;
+    }
 }
 
 THMenu TPopupMenu::CreateMenuHandle() const {

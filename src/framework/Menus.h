@@ -38,6 +38,8 @@ public:
     UINT Command() const { return FCommand; }
 
     TNotifyEvent OnClick;
+    // Gives an item that waited for its handler (see TPopupMenu::AddItems) the handler, enabled.
+    void Connect(TNotifyEvent handler);
     // Runs OnClick, whatever the enabled state: callers that act for the user check it.
     virtual void Click();
 
@@ -49,6 +51,15 @@ private:
     bool FDefault = false;
     TPopupMenu* FMenu = nullptr;
     UINT FCommand = 0;
+};
+
+// One item of a menu's description: where the program keeps it (nullptr when nowhere), its
+// name, its caption and its click handler.
+struct TMenuRow {
+    TMenuItem** Field;
+    const char* Name;
+    const char* Caption;
+    TNotifyEvent OnClick;
 };
 
 class TPopupMenu : public TComponent {
@@ -69,6 +80,9 @@ public:
     void Insert(int index, TMenuItem* item);
     void Remove(TMenuItem* item);
     int IndexOf(const TMenuItem* item) const;
+    // Makes the rows' items, owned by the menu's owner (the menu itself when it has none), and
+    // appends them in order. An item without a handler starts disabled: it is connected later.
+    void AddItems(const std::vector<TMenuRow>& rows);
 
     // The component that opened the menu last; its handlers can read it.
     TComponent* PopupComponent() const { return FPopupComponent; }

@@ -1,6 +1,7 @@
 #include "settings/Settings.h"
 
 #include "framework/WinText.h"
+#include "settings/QmReg.h"
 #include "settings/RunEntry.h"
 
 #include <cstdint>
@@ -82,4 +83,12 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
     return text;
+}
+
+std::string ReadSettings(TQmReg* reg, const std::string& path,
+                         const std::function<void(const TRegistry&, std::vector<std::string>& errors)>& read) {
+    std::vector<std::string> errors;
+    TQmRegSession session(reg);
+    if (session->OpenKeyReadOnly(path)) read(*session, errors);
+    return JoinLines(errors);
 }

@@ -3,11 +3,14 @@
 // its default and tells the user; the value stays as stored until the program next writes it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "settings/Registry.h"
+
+class TQmReg;
 
 struct TStoredPlacement {
     std::optional<int> Left, Top, Width, Height;
@@ -32,3 +35,8 @@ void WriteRunEntry(TRegistry& reg, bool flag, const std::string& programPath);
 void WriteNewBrowser(TRegistry& reg, const std::string& settingsKey, bool flag);
 // The messages of one read, a line each.
 std::string JoinLines(const std::vector<std::string>& lines);
+// Reads the key at path with read, when the key is there, in a registry session of its own:
+// the problems read names, a line each ("" when none), for the caller to tell once the
+// registry is closed again.
+std::string ReadSettings(TQmReg* reg, const std::string& path,
+                         const std::function<void(const TRegistry&, std::vector<std::string>& errors)>& read);

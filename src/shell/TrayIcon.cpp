@@ -36,6 +36,7 @@ TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
     FAddRetryTimer->OnTimer = Bind(this, &TTrayIcon::AddRetryTick);
 
     if (HWND app = ApplicationWindow()) FApplicationHook.Hook(app);
+    if (Application) Application->AddBoxWatcher(this, [this](bool open) { FBoxOpen = open; });
     if (auto* form = dynamic_cast<TForm*>(AOwner)) FOwnerHook.Hook(form->Handle());
 }
 
@@ -50,6 +51,7 @@ TTrayIcon::~TTrayIcon() {
     FAddRetryTimer = nullptr;
     FApplicationHook.Unhook();
     FOwnerHook.Unhook();
+    if (Application) Application->RemoveBoxWatchers(this);
 }
 
 // --- Properties -------------------------------------------------------------------------
@@ -90,6 +92,13 @@ void TTrayIcon::SetShowHint(bool value) {
 void TTrayIcon::SetIcon(HICON value) {
     FIcon.Reset(value ? ::CopyIcon(value) : nullptr);
     ModifyIcon();
+}
+
+void TTrayIcon::SetIconResource(const std::string& name) {
+    // Shared: the system keeps the loaded one, SetIcon takes its copy.
+    SetIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(), IMAGE_ICON,
+                                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                            LR_SHARED)));
 }
 
 void TTrayIcon::SetIconVisible(bool value) {
@@ -263,7 +272,7 @@ LRESULT TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT TTrayIcon::CallbackWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TRAYNOTIFY) {
-        if (!FEnabled) return 0;
+        if (!FEnabled || FBoxOpen) return 0;
         TShiftState shift = KeyboardShiftState();
         POINT pt{};
         ::GetCursorPos(&pt);

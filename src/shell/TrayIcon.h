@@ -50,6 +50,8 @@ public:
     void SetCycleIcons(bool value);
     std::uint32_t CycleInterval() const { return FCycleInterval; }
     void SetCycleInterval(std::uint32_t value);
+    // Disabled, the icon ignores the mouse. It does so too while any box of the program is
+    // open, as the program's windows do, whatever Enabled says.
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool value) { FEnabled = value; }
     const std::string& Hint() const { return FHint; }
@@ -59,6 +61,8 @@ public:
     // The owned image; SetIcon keeps a copy of the given one.
     HICON Icon() const { return FIcon.Get(); }
     void SetIcon(HICON value);
+    // The program's icon resource of that name, at the system's small-icon size.
+    void SetIconResource(const std::string& name);
     bool IconVisible() const { return FIconVisible; }
     void SetIconVisible(bool value);
     int IconIndex() const { return FIconIndex; }
@@ -126,6 +130,7 @@ private:
     void UpdateAddRetry();
 
     bool FEnabled = true;
+    bool FBoxOpen = false;
     fw::THIcon FIcon;
     bool FIconVisible = true;
     std::string FHint;

@@ -13,6 +13,14 @@ using namespace fw;
 
 TFormAccelerator* FormAccelerator = nullptr;
 
+TEditRequest EditRequestFor(const TBindingList& list, int row) {
+    TEditRequest request;
+    if (list.IsBindingRow(row)) request.Binding = list.At(row);
+    request.EditIndex = row;
+    request.Shortcuts = list.Shortcuts();
+    return request;
+}
+
 TFormAccelerator::TFormAccelerator(TComponent* AOwner) : TForm(AOwner) {}
 
 void TFormAccelerator::ReadDescription() {

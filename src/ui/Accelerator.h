@@ -12,6 +12,7 @@
 
 #include "framework/Form.h"
 #include "framework/StdCtrls.h"
+#include "ui/BindingList.h"
 
 // What the editor is asked to edit, and what it checks a shortcut against.
 struct TEditRequest {
@@ -24,6 +25,10 @@ struct TEditRequest {
     // true while the editor is active: every shortcut is off; false once it has closed.
     std::function<void(bool suspended)> SuspendHotKeys;
 };
+
+// The request for a row of the list: a binding row's binding is edited, whatever its action;
+// the blank row adds one. HeldBy and SuspendHotKeys are left for the caller.
+TEditRequest EditRequestFor(const TBindingList& list, int row);
 
 class TFormAccelerator : public fw::TForm {
 public:

@@ -187,8 +187,8 @@ TListChange TBindingList::Delete(int row) {
 }
 
 TListChange TBindingList::SetEnabled(int row, bool enabled) {
+    if (!IsBindingRow(row)) throw std::out_of_range("No binding in row " + std::to_string(row));
     TListChange change;
-    if (!IsBindingRow(row)) return change;
     FRows[static_cast<size_t>(row)].Binding.Enabled = enabled;
     change.Rows.push_back(row);
     return change;

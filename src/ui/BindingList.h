@@ -65,7 +65,8 @@ public:
     TListChange Delete(int row);
     // Enabled flag of one binding row / of all rows. Rows lists every row asked for (for
     // EnableAll/DisableAll that is every row, also those already in that state: an enabled row
-    // whose shortcut was refused is asked for again by the view).
+    // whose shortcut was refused is asked for again by the view). Enable and Disable throw
+    // std::out_of_range for a row that holds no binding.
     TListChange Enable(int row);
     TListChange Disable(int row);
     TListChange EnableAll();

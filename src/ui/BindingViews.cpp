@@ -1,8 +1,7 @@
 #include "ui/BindingViews.h"
 
-#include <vector>
-
 #include "ui/Messages.h"
+#include "ui/StateImages.h"
 
 namespace {
 
@@ -15,11 +14,42 @@ void SetShortcut(THotKeyItem* item, const TBinding& b) {
 
 }  // namespace
 
-TBindingViews::TBindingViews(TBindingList& model, fw::TListView& list, TQmHotKeys& hotKeys)
-    : FModel(model), FList(list), FItems(*hotKeys.HotKeys()) {
+TBindingViews::TBindingViews(TBindingList& model, fw::TListView& list, fw::TImageList& images, TQmHotKeys& hotKeys)
+    : FModel(model), FList(list), FImages(images), FItems(*hotKeys.HotKeys()) {
+    FList.SetRowSelect(true);
+    FList.SetReadOnly(true);
+    FList.AddColumn("Action", 350);
+    FList.AddColumn("Hotkey", 125);
+    FList.SetStateImages(&FImages);
     // The blank row, through which a binding is added, is there from the start.
     if (FList.Count() == 0) FList.SetStateIndex(FList.Insert(0), 0);
     hotKeys.OnRegistrationChanged = [this](fw::TObject*, int index) { RegistrationChanged(index); };
+}
+
+void TBindingViews::DrawStateImages(HWND window) {
+    FillStateImages(&FImages, fw::ScaleForWindow(window, 16));
+    // Filling made the images anew: the list is given them again.
+    FList.SetStateImages(&FImages);
+}
+
+void TBindingViews::FocusBlankRow() { FList.SetItemFocused(FModel.BlankRow()); }
+
+void TBindingViews::SelectionChanged() {
+    RECT client{};
+    ::GetClientRect(FList.Handle(), &client);
+    if (FList.TopOfRow(FModel.BlankRow()) <= client.bottom) FocusBlankRow();
+}
+
+void TBindingViews::FocusSelectedRow() {
+    if (FList.Selected() >= 0) FList.SetItemFocused(FList.Selected());
+}
+
+std::vector<std::string> TBindingViews::RefusedShortcuts(const std::vector<int>& rows) const {
+    std::vector<std::string> held;
+    for (int i : rows)
+        if (FModel.IsBindingRow(i) && FModel.At(i).Enabled && FItems.Items(i)->Refused())
+            held.push_back(FModel.At(i).ShortcutText());
+    return held;
 }
 
 void TBindingViews::RegistrationChanged(int index) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "framework/ListView.h"
 #include "hotkeys/QmHotKey.h"
@@ -11,9 +12,13 @@
 
 class TBindingViews {
 public:
-    // Takes the hotkey component's registration event: a refused shortcut marks its binding
-    // in the model and its row.
-    TBindingViews(TBindingList& model, fw::TListView& list, TQmHotKeys& hotKeys);
+    // Gives the list its columns, "Action" and "Hotkey", whole rows selected and no caption
+    // edited in place, and images as its state images. Takes the hotkey component's
+    // registration event: a refused shortcut marks its binding in the model and its row.
+    TBindingViews(TBindingList& model, fw::TListView& list, fw::TImageList& images, TQmHotKeys& hotKeys);
+    // Draws the state images for the DPI of window, at the start and after each change of it:
+    // drawn anew, not stretched.
+    void DrawStateImages(HWND window);
 
     // Follows one change of the model: rows and items that moved move with their registrations,
     // added ones are made, a deleted one goes with its registration, and every row's texts,
@@ -23,6 +28,14 @@ public:
     // Every item off while suspended (the editor is open); otherwise as the model says.
     void SetSuspended(bool suspended);
     bool Suspended() const { return FSuspended; }
+    // The blank row holds the list's focus: given it at each activation, and back after a
+    // selection while the blank row is in view.
+    void FocusBlankRow();
+    void SelectionChanged();
+    // The selected row, when there is one, takes the focus: the arrow keys move from there.
+    void FocusSelectedRow();
+    // The shortcut texts of those of these rows that are enabled but held by another program.
+    std::vector<std::string> RefusedShortcuts(const std::vector<int>& rows) const;
 
 private:
     void FollowItems();
@@ -30,6 +43,7 @@ private:
 
     TBindingList& FModel;
     fw::TListView& FList;
+    fw::TImageList& FImages;
     THotKeys& FItems;
     bool FSuspended = false;
     bool FDeleting = false;

@@ -2,7 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/WinText.h"
-#include "ui/StateImages.h"
+#include "ui/Messages.h"
 
 using namespace fw;
 
@@ -10,22 +10,6 @@ TFormMain* FormMain = nullptr;
 
 TFormMain::TFormMain(TComponent* AOwner)
     : TForm(AOwner), Launcher([this] { return HandleAllocated() ? Handle() : nullptr; }) {}
-
-TFormMain::~TFormMain() {
-    if (Application) Application->RemoveBoxWatchers(this);
-}
-
-namespace {
-
-// A component of the window's description, under its name.
-template <class T, class... Args>
-T* Named(TComponent* owner, const char* name, Args... args) {
-    T* component = new T(owner, args...);
-    component->SetName(name);
-    return component;
-}
-
-}  // namespace
 
 void TFormMain::ReadDescription() {
     SetName("FormMain");
@@ -60,48 +44,47 @@ void TFormMain::ReadDescription() {
     OnCreate = Bind(this, &TFormMain::FormCreate);
     OnActivate = Bind(this, &TFormMain::FormActivate);
     OnCloseQuery = Bind(this, &TFormMain::FormCloseQuery);
-    OnClose = Bind(this, &TFormMain::FormClose);
     OnShow = Bind(this, &TFormMain::FormShow);
     OnHide = Bind(this, &TFormMain::FormHide);
     OnKeyDown = Bind(this, &TFormMain::FormKeyDown);
+    // The session may always end: the window hides, storing its place, and says yes.
+    OnQueryEndSession = [this](TObject*, bool&) {
+        FEndingSession = true;
+        if (Visible()) Hide();
+    };
+    OnEndSession = [this](TObject*, bool ending) {
+        FEndingSession = ending;
+        if (!ending) return;
+        // Ends as Exit does: hotkeys released, tray icon removed, hidden windows back.
+        ShowAllHiddenWindows();
+        Application->Terminate();
+    };
+    OnDpiChanged = [this](TObject*) { FViews->DrawStateImages(Handle()); };
 }
 
 void TFormMain::DescribeList() {
     ListView1->SetParent(this);
     ListView1->SetAlign(TAlign::alClient);
     ListView1->SetBorder(false);
-    ListView1->SetReadOnly(true);
-    ListView1->SetRowSelect(true);
     ListView1->SetHint("Double click on the blank line to add tarvo");
-    ListView1->AddColumn("Action", 350);
-    ListView1->AddColumn("Hotkey", 125);
-    FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
-    ListView1->SetStateImages(ImageList1);
+    FViews = std::make_unique<TBindingViews>(FList, *ListView1, *ImageList1, *QmHK);
+    FViews->DrawStateImages(Handle());
     ListView1->OnColumnClick = Bind(this, &TFormMain::ListView1ColumnClick);
     ListView1->OnKeyDown = Bind(this, &TFormMain::ListView1KeyDown);
     ListView1->OnSelectItem = Bind(this, &TFormMain::ListView1SelectItem);
     ListView1->OnContextPopup = [this](TObject*, POINT where) { popupListView->Popup(where.x, where.y); };
-    FViews = std::make_unique<TBindingViews>(FList, *ListView1, *QmHK);
 }
 
 void TFormMain::DescribeTray() {
     TrayIcon1->SetCycleInterval(250);
-    TrayIcon1->SetHint("Tarvo2000 v1.2");
+    TrayIcon1->SetHint(TrayHint(0, 0));
     TrayIcon1->SetShowHint(true);
-    TrayIcon1->SetIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXSMICON),
-                                                       ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    TrayIcon1->SetIconResource("TRAYICON");
     TrayIcon1->SetIconIndex(0);
     TrayIcon1->SetPopupMenu(popupTrayIcon);
     TrayIcon1->SetStartMinimized(true);
     TrayIcon1->SetMinimizeToTray(true);
     TrayIcon1->OnClick = Bind(this, &TFormMain::TrayIcon1Click);
-    // While any message of the program is open the tray ignores clicks; afterwards it is as
-    // it was before.
-    Application->AddBoxWatcher(this, [this](bool open) {
-        if (open) FTrayWasEnabled = TrayIcon1->Enabled();
-        TrayIcon1->SetEnabled(open ? false : FTrayWasEnabled);
-    });
 }
 
 void TFormMain::FormCreate(TObject*) { StartupSequence(); }
@@ -140,21 +123,14 @@ void TFormMain::StartupSequence() {
 
 void TFormMain::FormActivate(TObject*) {
     ExitRequested = false;
-    ListView1->SetItemFocused(FList.BlankRow());
+    FViews->FocusBlankRow();
 }
 
 void TFormMain::FormCloseQuery(TObject*, bool& CanClose) {
     // Read first: a message shown while hiding must not turn an Exit into a hide.
-    const bool exiting = ExitRequested;
-    if (Visible()) {
-        Hide();
-        CanClose = exiting;
-    } else {
-        CanClose = true;
-    }
+    CanClose = ExitRequested || !Visible();
+    if (Visible()) Hide();
 }
-
-void TFormMain::FormClose(TObject*, TCloseAction&) {}
 
 void TFormMain::cmdExit1Click(TObject*) {
     ExitRequested = true;
@@ -164,34 +140,4 @@ void TFormMain::cmdExit1Click(TObject*) {
 void TFormMain::QmHKHotKeys(TObject*, std::uint16_t HotKeyIndex) {
     // Item i is row i is binding i of the list.
     if (FList.IsBindingRow(HotKeyIndex)) Launcher.ExecuteAction(FList.At(HotKeyIndex).Action);
-}
-
-LRESULT TFormMain::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_QUERYENDSESSION:
-        // The session may always end: the window hides, storing its place, and says yes.
-        FEndingSession = true;
-        if (Visible()) GuardedCall([this] {
-                Hide();
-                return LRESULT{0};
-            });
-        return TRUE;
-    case WM_ENDSESSION:
-        FEndingSession = wParam != 0;
-        if (wParam) {
-            // Ends as Exit does: hotkeys released, tray icon removed, hidden windows back.
-            ShowAllHiddenWindows();
-            Application->Terminate();
-        }
-        return 0;
-    case WM_DPICHANGED: {
-        const LRESULT result = TForm::ControlProc(hwnd, msg, wParam, lParam);
-        // The state images are drawn for the new DPI, not stretched.
-        FillStateImages(ImageList1, ScaleForWindow(Handle(), 16));
-        ListView1->SetStateImages(ImageList1);
-        return result;
-    }
-    default:
-        return TForm::ControlProc(hwnd, msg, wParam, lParam);
-    }
 }

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +30,6 @@ class TAboutBox;
 class TFormMain : public fw::TForm {
 public:
     explicit TFormMain(fw::TComponent* AOwner);
-    ~TFormMain() override;
     std::string ClassName() const override { return "TFormMain"; }
 
     // Components, in the order the description creates them.
@@ -73,7 +71,6 @@ public:
     void StartupSequence();
     void FormActivate(fw::TObject* Sender);
     void FormCloseQuery(fw::TObject* Sender, bool& CanClose);
-    void FormClose(fw::TObject* Sender, fw::TCloseAction& Action);
     void cmdExit1Click(fw::TObject* Sender);
     void QmHKHotKeys(fw::TObject* Sender, std::uint16_t HotKeyIndex);
 
@@ -109,7 +106,6 @@ public:
 
     // The editor for the selected row: a binding row is edited, the blank row adds one.
     void OpenEditor(TFormAccelerator& editor);
-    bool Editing() const { return FEditing; }
 
     // Showing, hiding and the menus.
     void TrayIcon1Click(fw::TObject* Sender);
@@ -125,28 +121,28 @@ public:
 
 protected:
     void ReadDescription() override;
-    LRESULT ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void DescribeList();
     void DescribeTray();
     void BuildMenus();
-    void UpdateTrayItems();
+    void UpdateTrayItems(bool visible);
     void ShowInFront();
     // Brings the list view and the hotkey items in step with the model after a change.
     void Follow(const TListChange& change, bool retryRefused = false);
+    // An enable or disable chosen from a menu: followed, saved, and what is refused told.
+    void Switched(const TListChange& change);
     // Tells the user which of these rows' shortcuts another program holds, in one message.
     void ReportRefused(const std::vector<int>& rows);
     // Reads a slice of the stored subkeys the load left; ResumeLoad goes on after a pause.
     void LoadRest(fw::TObject* Sender);
-    void ResumeLoad();
+    void ResumeLoad() { if (FLoadTimer && FStore->Pending()) FLoadTimer->SetEnabled(true); }
 
     TBindingList FList;
     std::unique_ptr<TBindingStore> FStore;
     std::unique_ptr<TBindingViews> FViews;
     fw::TTimer* FLoadTimer = nullptr;  // while stored subkeys are left to read
     bool FEditing = false;
-    bool FTrayWasEnabled = true;
     bool FEndingSession = false;
 };
 

@@ -1,35 +1,19 @@
 // The binding list's operations: each changes the model, then the list view and the hotkey
 // items follow it. Row i, item i and binding i of the model are one binding for the whole run.
-#include <stdexcept>
-
 #include "ui/Main.h"
 #include "ui/Messages.h"
 
 using namespace fw;
 
-namespace {
-
-TBinding BindingOfCode(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
-                       bool shift, bool enabled) {
-    // NONE is in the table but can never be registered: no binding may use it.
-    std::optional<TBinding> b = MakeBinding(action, keyCode, ctrl, alt, shift, enabled);
-    if (!b) throw std::invalid_argument("Key code " + std::to_string(keyCode) + " cannot be bound");
-    return *b;
-}
-
-}  // namespace
-
 void TFormMain::Follow(const TListChange& change, bool retryRefused) { FViews->Follow(change, retryRefused); }
 
 void TFormMain::SetHotKeysSuspended(bool suspended) { FViews->SetSuspended(suspended); }
 
-void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt,
-                           bool shift, bool enabled) {
+void TFormMain::AddBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt, bool shift, bool enabled) {
     Follow(FList.Add(BindingOfCode(action, keyCode, ctrl, alt, shift, enabled)));
 }
 
-void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl,
-                              bool alt, bool shift, bool enabled) {
+void TFormMain::UpdateBinding(const std::string& action, std::uint16_t keyCode, bool ctrl, bool alt, bool shift, bool enabled) {
     const TBinding b = BindingOfCode(action, keyCode, ctrl, alt, shift, enabled);
     if (FList.IsBindingRow(ListView1->Selected())) Follow(FList.Update(ListView1->Selected(), b));
 }
@@ -52,47 +36,30 @@ void TFormMain::DeleteSelected() {
     SaveBindings();
 }
 
-void TFormMain::EnableRow(int i) {
-    if (!FList.IsBindingRow(i)) throw std::out_of_range("No binding in row " + std::to_string(i));
-    Follow(FList.Enable(i), true);
-}
+void TFormMain::EnableRow(int i) { Follow(FList.Enable(i), true); }
 
-void TFormMain::DisableRow(int i) {
-    if (!FList.IsBindingRow(i)) throw std::out_of_range("No binding in row " + std::to_string(i));
-    Follow(FList.Disable(i));
-}
+void TFormMain::DisableRow(int i) { Follow(FList.Disable(i)); }
 
-void TFormMain::cmdEnableSelected1Click(TObject*) {
-    const int i = ListView1->Selected();
-    if (!FList.IsBindingRow(i)) return;
-    EnableRow(i);
-    SaveBindings();
-    ReportRefused({i});
-}
-
-void TFormMain::cmdDisableSelected1Click(TObject*) {
-    const int i = ListView1->Selected();
-    if (!FList.IsBindingRow(i)) return;
-    DisableRow(i);
-    SaveBindings();
-}
-
-void TFormMain::cmdEnableAll1Click(TObject*) {
-    const TListChange change = FList.EnableAll();
+void TFormMain::Switched(const TListChange& change) {
+    // Asked for again even when off already: an enabled row's shortcut may have been refused.
     Follow(change, true);
     SaveBindings();
     ReportRefused(change.Rows);
 }
 
-void TFormMain::cmdDisableAll1Click(TObject*) {
-    Follow(FList.DisableAll());
-    SaveBindings();
+void TFormMain::cmdEnableSelected1Click(TObject*) {
+    if (FList.IsBindingRow(ListView1->Selected())) Switched(FList.Enable(ListView1->Selected()));
 }
 
+void TFormMain::cmdDisableSelected1Click(TObject*) {
+    if (FList.IsBindingRow(ListView1->Selected())) Switched(FList.Disable(ListView1->Selected()));
+}
+
+void TFormMain::cmdEnableAll1Click(TObject*) { Switched(FList.EnableAll()); }
+
+void TFormMain::cmdDisableAll1Click(TObject*) { Switched(FList.DisableAll()); }
+
 void TFormMain::ReportRefused(const std::vector<int>& rows) {
-    std::vector<std::string> held;
-    for (int i : rows)
-        if (FList.IsBindingRow(i) && FList.At(i).Enabled && QmHK->HotKeys()->Items(i)->Refused())
-            held.push_back(FList.At(i).ShortcutText());
+    const std::vector<std::string> held = FViews->RefusedShortcuts(rows);
     if (!held.empty()) ShowMessageBox(RefusedMessage(held), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -6,7 +6,6 @@
 #include "framework/WinText.h"
 #include "launch/Launch.h"
 #include "settings/KeyPaths.h"
-#include "settings/RunEntry.h"
 #include "settings/Settings.h"
 #include "ui/Main.h"
 #include "ui/Messages.h"
@@ -41,10 +40,7 @@ void TFormMain::LoadBindings() {
     if (loaded.Pending) {
         FLoadTimer = new TTimer(this, 10);
         FLoadTimer->OnTimer = Bind(this, &TFormMain::LoadRest);
-        Application->AddBoxWatcher(this, [this](bool open) {
-            if (!open) ResumeLoad();
-        });
-        TrayIcon1->SetHint(TrayHint(FStore->Pending(), FStore->LeftAtLoad()));
+        Application->AddBoxWatcher(this, [this](bool open) { if (!open) ResumeLoad(); });
     }
 }
 
@@ -58,10 +54,6 @@ void TFormMain::LoadRest(TObject*) {
     FLoadTimer->SetEnabled(false);
     if (!more.Unreadable.empty())
         ShowMessageBox(UnreadableMessage(more.Unreadable), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
-}
-
-void TFormMain::ResumeLoad() {
-    if (FLoadTimer && FStore->Pending()) FLoadTimer->SetEnabled(true);
 }
 
 void TFormMain::SetRunAtStartup(bool flag) {
@@ -78,18 +70,11 @@ void TFormMain::SaveWindowPlacement() {
 }
 
 void TFormMain::LoadWindowPlacement() {
-    std::vector<std::string> errors;
-    {
-        TQmRegSession reg(QmR);
-        if (!reg->OpenKeyReadOnly(SettingsKeyPath())) return;
-        const TStoredPlacement p = ReadStoredPlacement(*reg, errors);
-        const RECT r = BoundsRect();
-        const int left = p.Left.value_or(r.left), top = p.Top.value_or(r.top);
-        SetBoundsRect(ReachableBounds(Handle(), {left, top, left + p.Width.value_or(r.right - r.left),
-                                                 top + p.Height.value_or(r.bottom - r.top)}));
-    }
     // Start-up goes on with the designed placement; the value stays until the next hide.
-    if (!errors.empty()) Application->ShowError(JoinLines(errors));
+    const std::string problems = ReadSettings(QmR, SettingsKeyPath(), [this](const TRegistry& reg, auto& errors) {
+        SetBoundsRect(StoredBounds(Handle(), BoundsRect(), ReadStoredPlacement(reg, errors)));
+    });
+    if (!problems.empty()) Application->ShowError(problems);
 }
 
 void TFormMain::SetNewBrowser(bool flag) {
@@ -99,11 +84,8 @@ void TFormMain::SetNewBrowser(bool flag) {
 }
 
 void TFormMain::LoadNewBrowser() {
-    std::vector<std::string> errors;
-    {
-        TQmRegSession reg(QmR);
-        if (!reg->OpenKeyReadOnly(SettingsKeyPath())) return;
-        NewBrowserOption = ReadNewBrowser(*reg, errors).value_or(false);
-    }
-    if (!errors.empty()) Application->ShowError(JoinLines(errors));
+    const std::string problems = ReadSettings(QmR, SettingsKeyPath(), [](const TRegistry& reg, auto& errors) {
+        NewBrowserOption = ReadNewBrowser(reg, errors).value_or(false);
+    });
+    if (!problems.empty()) Application->ShowError(problems);
 }

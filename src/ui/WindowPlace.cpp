@@ -37,3 +37,9 @@ RECT ReachableBounds(HWND window, RECT wanted) {
     const TRect moved = MoveInto(ToRect(wanted), ToRect(mi.rcWork));
     return {moved.Left, moved.Top, moved.Right, moved.Bottom};
 }
+
+RECT StoredBounds(HWND window, const RECT& current, const TStoredPlacement& stored) {
+    const int left = stored.Left.value_or(current.left), top = stored.Top.value_or(current.top);
+    return ReachableBounds(window, {left, top, left + stored.Width.value_or(current.right - current.left),
+                                    top + stored.Height.value_or(current.bottom - current.top)});
+}

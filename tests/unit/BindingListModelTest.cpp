@@ -143,7 +143,9 @@ TEST(BindingList, RefusesBindingsWithoutAKeyAndRowsOutOfRange) {
     EXPECT_THROW(list.Add(none), std::invalid_argument);
     EXPECT_THROW(list.Update(0, beyond), std::invalid_argument);
     EXPECT_THROW(list.AddAll({B("y", "F2"), none}), std::invalid_argument);
-    EXPECT_EQ(Describe(list), kTwo);  // nothing half-added
+    EXPECT_THROW(list.Disable(2), std::out_of_range);  // the blank row
+    EXPECT_THROW(list.Enable(-1), std::out_of_range);
+    EXPECT_EQ(Describe(list), kTwo);  // nothing half-added, nothing switched
     EXPECT_THROW(list.At(2), std::out_of_range);
     EXPECT_THROW(list.ColumnText(3, 0), std::out_of_range);
     EXPECT_EQ(list.RowOfShortcut("Ctrl+W"), 1);

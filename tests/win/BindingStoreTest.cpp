@@ -505,6 +505,27 @@ TEST_F(BindingStoreTest, PlacementAndOptionValuesThatCannotBeUsedAreNamed) {
                                                 "Invalid data type for 'NewBrowser'"}));
 }
 
+TEST_F(BindingStoreTest, ASettingsReadIsDoneWithTheRegistryClosedAfterAndItsProblemsALineEach) {
+    const std::string settings = "\\Software\\" + std::string(kCompany) + "\\Settings";
+    int reads = 0;
+    auto read = [&](const TRegistry& r, std::vector<std::string>& errors) {
+        ++reads;
+        EXPECT_TRUE(reg.Active());
+        EXPECT_TRUE(r.ValueExists("MainTop"));
+        errors.push_back("first");
+        errors.push_back("second");
+    };
+    EXPECT_EQ(ReadSettings(&reg, settings, read), "");  // no key: nothing read
+    EXPECT_EQ(reads, 0);
+    WriteValues(settings.substr(1), {{"MainTop", Dword(4)}});
+    EXPECT_EQ(ReadSettings(&reg, settings, read), "first\r\nsecond");
+    EXPECT_EQ(reads, 1);
+    EXPECT_FALSE(reg.Active());
+    EXPECT_THROW(ReadSettings(&reg, settings, [](const TRegistry&, auto&) { throw std::runtime_error("read failed"); }),
+                 std::runtime_error);
+    EXPECT_FALSE(reg.Active());
+}
+
 // The codes the registry stores and the system registers are Windows' own.
 TEST(KeyTable, EveryCodeIsTheSystemsVirtualKeyOfThatName) {
     std::vector<int> expected{0,         VK_CANCEL, VK_BACK,   VK_TAB,     VK_CLEAR,  VK_RETURN,

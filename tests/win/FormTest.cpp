@@ -132,6 +132,47 @@ TEST_F(FormTest, ClosingTheMainFormEndsTheLoopOnlyWhenAllowed) {
     EXPECT_EQ(queries, 2);
 }
 
+TEST_F(FormTest, TheSessionsEndIsAnsweredByItsOwnEventsWhenSetElseByTheCloseRule) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    std::vector<std::string> seen;
+    form->OnCloseQuery = [&](TObject*, bool& can) {
+        seen.push_back("close query");
+        can = false;
+    };
+    EXPECT_EQ(::SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    bool answer = false, fail = false;
+    form->OnQueryEndSession = [&](TObject* sender, bool& can) {
+        EXPECT_EQ(sender, form);
+        EXPECT_TRUE(can);  // yes unless the handler says no
+        seen.push_back("asked");
+        if (fail) throw std::runtime_error("hide failed");
+        can = answer;
+    };
+    form->OnEndSession = [&](TObject*, bool ending) { seen.push_back(ending ? "ends" : "goes on"); };
+    EXPECT_EQ(::SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    ::SendMessageA(form->Handle(), WM_ENDSESSION, FALSE, 0);
+    fail = true;
+    EXPECT_EQ(::SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    ::SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(seen, (std::vector<std::string>{"close query", "asked", "goes on", "asked", "ends"}));
+    EXPECT_EQ(errors, std::vector<std::string>{"hide failed"});
+}
+
+TEST_F(FormTest, ADpiChangeMovesTheWindowWhereAskedBeforeItsEventRuns) {
+    TTestForm* form = nullptr;
+    app->CreateForm(form);
+    RECT suggested{40, 50, 540, 450}, seen{};
+    int changes = 0;
+    form->OnDpiChanged = [&](TObject*) {
+        ++changes;
+        seen = form->BoundsRect();
+    };
+    ::SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(::EqualRect(&seen, &suggested)) << seen.left << "," << seen.top << "," << seen.right << "," << seen.bottom;
+}
+
 TEST_F(FormTest, TerminateIsSeenAtOnceAndTheLoopThenShowsNoMainForm) {
     TTestForm* form = nullptr;
     app->CreateForm(form);

@@ -114,6 +114,35 @@ TEST_F(MenusTest, TheBuiltMenuShowsCaptionsSeparatorsStatesAndShortcutText) {
     }
 }
 
+TEST_F(MenusTest, ItemsMadeFromRowsAreTheOwnersAndThoseWithoutAHandlerStartDisabled) {
+    TMenuItem *add = nullptr, *exit = nullptr;
+    menu->AddItems({{&add, "cmdAdd1", "&Add", nullptr},
+                    {nullptr, "N1", "-", nullptr},
+                    {&exit, "cmdExit1", "E&xit", [this](TObject*) { log.push_back("exit"); }}});
+    ASSERT_EQ(menu->Count(), 3);
+    EXPECT_EQ(menu->Items(0), add);
+    EXPECT_EQ(menu->Items(2), exit);
+    EXPECT_EQ(exit->Name(), "cmdExit1");
+    EXPECT_EQ(exit->Caption(), "E&xit");
+    EXPECT_EQ(exit->Owner(), form);
+    EXPECT_FALSE(add->Enabled());
+    EXPECT_TRUE(menu->Items(1)->IsLine());
+    EXPECT_TRUE(exit->Enabled());
+    EXPECT_FALSE(menu->DispatchCommand(add->Command()));
+    EXPECT_TRUE(menu->DispatchCommand(exit->Command()));
+    EXPECT_EQ(log, TLog{"exit"});
+    add->Connect([this](TObject*) { log.push_back("add"); });
+    EXPECT_TRUE(add->Enabled());
+    EXPECT_TRUE(menu->DispatchCommand(add->Command()));
+    EXPECT_EQ(log, (TLog{"exit", "add"}));
+
+    // A menu of no owner keeps its items itself.
+    auto* alone = new TPopupMenu(nullptr);
+    alone->AddItems({{nullptr, "Show1", "&Show", nullptr}});
+    EXPECT_EQ(alone->Items(0)->Owner(), alone);
+    delete alone;
+}
+
 TEST_F(MenusTest, DispatchRunsOnlyEnabledItemsThatAreStillInTheMenu) {
     TMenuItem* add = AddItem("&Add");
     TMenuItem* edit = AddItem("Edi&t");

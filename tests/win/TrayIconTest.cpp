@@ -193,6 +193,18 @@ TEST_F(TrayIconTest, TheRecordIsTheFirstFormAndLoadingAddsTheIcon) {
     HICON given = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     tray.SetIcon(given);
     EXPECT_NE(tray.Icon(), given);  // a copy of its own
+    // By resource name: the small size of the program's icon.
+    tray.SetIconResource("MAINICON");
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(tray.Icon(), &info));
+    BITMAP colour{};
+    ::GetObjectA(info.hbmColor, sizeof colour, &colour);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    EXPECT_EQ(colour.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
+    tray.SetIconResource("NOSUCHICON");
+    EXPECT_EQ(tray.Icon(), nullptr);
+    tray.SetIcon(given);
     tray.Calls.clear();
     tray.Loaded();
     ASSERT_EQ(tray.Calls.size(), 2u);
@@ -280,6 +292,24 @@ TEST_F(TrayIconTest, NothingHappensWhileDisabled) {
     // A button-down ignored meanwhile leaves no click pending for later.
     tray->SetEnabled(true);
     tray->SetLeftPopup(false);
+    Notify(tray, {WM_LBUTTONUP});
+    EXPECT_EQ(log, TLog{"up L"});
+}
+
+TEST_F(TrayIconTest, NothingHappensWhileABoxOfTheProgramIsOpen) {
+    TTrayForm* form = CreateTrayForm();
+    TRecordingTray* tray = form->Tray;
+    LogEvents(tray);
+    int boxes = 0;
+    app->MessageBoxFn = [&](const std::string&, const std::string&, UINT) {
+        ++boxes;
+        Notify(tray, {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_RBUTTONUP});
+        EXPECT_TRUE(tray->Enabled());  // the icon's own setting is left alone
+        return IDOK;
+    };
+    app->MessageBox("Busy", "Tarvo", MB_OK);
+    ASSERT_EQ(boxes, 1);
+    EXPECT_TRUE(log.empty());
     Notify(tray, {WM_LBUTTONUP});
     EXPECT_EQ(log, TLog{"up L"});
 }
