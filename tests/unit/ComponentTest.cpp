@@ -66,17 +66,3 @@ TEST(Component, RemovalClearsAReferenceHeldBySibling) {
     EXPECT_EQ(owner.ComponentCount(), 1);
     EXPECT_EQ(owner.Components(0), holder);
 }
-
-TEST(Component, NamedMakesAnOwnedComponentUnderItsNameWithTheGivenArguments) {
-    struct TSized : TComponent {
-        TSized(TComponent* owner, int width, int height) : TComponent(owner), Width(width), Height(height) {}
-        int Width, Height;
-    };
-    TComponent owner(nullptr);
-    TSized* images = fw::Named<TSized>(&owner, "ImageList1", 16, 24);
-    ASSERT_EQ(owner.ComponentCount(), 1);
-    EXPECT_EQ(owner.Components(0), images);
-    EXPECT_EQ(images->Name(), "ImageList1");
-    EXPECT_EQ(images->Width, 16);
-    EXPECT_EQ(images->Height, 24);
-}

@@ -193,18 +193,6 @@ TEST_F(TrayIconTest, TheRecordIsTheFirstFormAndLoadingAddsTheIcon) {
     HICON given = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     tray.SetIcon(given);
     EXPECT_NE(tray.Icon(), given);  // a copy of its own
-    // By resource name: the small size of the program's icon.
-    tray.SetIconResource("MAINICON");
-    ICONINFO info{};
-    ASSERT_TRUE(::GetIconInfo(tray.Icon(), &info));
-    BITMAP colour{};
-    ::GetObjectA(info.hbmColor, sizeof colour, &colour);
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    EXPECT_EQ(colour.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
-    tray.SetIconResource("NOSUCHICON");
-    EXPECT_EQ(tray.Icon(), nullptr);
-    tray.SetIcon(given);
     tray.Calls.clear();
     tray.Loaded();
     ASSERT_EQ(tray.Calls.size(), 2u);
