@@ -22,8 +22,13 @@ extern std::ostringstream Problems;  // what went wrong; a run with any fails
 extern std::ostringstream Table;     // the table of medians, in Markdown
 
 std::string List(const std::vector<double>& v, const char* format = "%.1f");
-// A line of the raw figures, also shown as the run goes.
+// A line of the raw figures, also shown as the run goes. GCC and clang check its arguments
+// against the format; MSVC has no such attribute.
+#if defined(__GNUC__)
 void Note(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#else
+void Note(const char* format, ...);
+#endif
 std::string Format(const char* format, double value);
 // One row: what, Tarvo, baseline, ratio of the two, median ratio round by round (none when
 // negative), target, met.
