@@ -1,15 +1,22 @@
 // The installer as a user meets it, in a prefix where nothing was installed yet: a silent
 // install, the installed program running from its place, an upgrade over a running copy and
-// a silent uninstall that ends the running copy and keeps the user's bindings.
-// tests/install/run-install-test.sh prepares the prefix and gives the packages' paths.
+// a silent uninstall that ends the running copy and keeps the user's bindings; what the setup
+// finds (the user's files, other programs' windows, an old Windows) left as it was; an upgrade
+// from an older version in another folder. tests/install/run-install-test.sh prepares the
+// prefix (Windows 10 1903, the oldest the setup takes) and gives the packages' paths.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <tlhelp32.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -44,20 +51,40 @@ std::string Contents(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs a command and waits for it and every process it starts: the uninstaller hands its
-// work to a copy of itself and ends at once. Returns the first process's exit code.
-DWORD RunToTheEnd(const std::string& commandLine) {
-    fw::THandle job(::CreateJobObjectA(nullptr, nullptr));
+// Starts a command; `job` receives it and every process it starts.
+fw::THandle Start(const std::string& commandLine, HANDLE job) {
     std::string line = commandLine;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!job || !::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                                  nullptr, &si, &pi))
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si,
+                          &pi))
         throw std::runtime_error("cannot run " + commandLine);
     fw::THandle process(pi.hProcess), thread(pi.hThread);
-    if (!::AssignProcessToJobObject(job.Get(), process.Get())) throw std::runtime_error("no job for " + commandLine);
+    if (job && !::AssignProcessToJobObject(job, process.Get())) throw std::runtime_error("no job for " + commandLine);
     ::ResumeThread(thread.Get());
+    return process;
+}
+
+DWORD ExitCodeOf(HANDLE process) {
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process, &code);
+    return code;
+}
+
+// Runs a setup and waits for it. The one process it may leave running is the program it starts.
+DWORD RunSetup(const std::string& commandLine) {
+    const fw::THandle process = Start(commandLine, nullptr);
+    if (::WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) throw std::runtime_error(commandLine + " did not end");
+    return ExitCodeOf(process.Get());
+}
+
+// Runs an uninstaller and waits for it and every process it starts: it hands its work to a copy
+// of itself and ends at once. Returns the first process's exit code.
+DWORD RunToTheEnd(const std::string& commandLine) {
+    fw::THandle job(::CreateJobObjectA(nullptr, nullptr));
+    if (!job) throw std::runtime_error("no job object");
+    const fw::THandle process = Start(commandLine, job.Get());
     const bool ended = WaitFor([&] {
         JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
         return ::QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &info, sizeof info,
@@ -65,9 +92,51 @@ DWORD RunToTheEnd(const std::string& commandLine) {
                info.ActiveProcesses == 0;
     }, 60000);
     if (!ended) throw std::runtime_error(commandLine + " did not end");
-    DWORD code = STILL_ACTIVE;
-    ::GetExitCodeProcess(process.Get(), &code);
-    return code;
+    return ExitCodeOf(process.Get());
+}
+
+// The processes that run the program file at `exe`.
+std::vector<DWORD> CopiesRunningFrom(const std::string& exe) {
+    std::vector<DWORD> found;
+    fw::THandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
+        fw::THandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        char image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (process && ::QueryFullProcessImageNameA(process.Get(), 0, image, &size) &&
+            UpperAscii(image) == UpperAscii(exe))
+            found.push_back(entry.th32ProcessID);
+    }
+    return found;
+}
+
+void EndCopiesRunningFrom(const std::string& exe) {
+    for (DWORD pid : CopiesRunningFrom(exe)) {
+        fw::THandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+        if (process && ::TerminateProcess(process.Get(), 0)) ::WaitForSingleObject(process.Get(), 5000);
+    }
+}
+
+namespace fs = std::filesystem;
+
+// Every file and folder under `root` with its contents ("" for a folder), by path.
+std::map<std::string, std::string> Tree(const std::string& root) {
+    std::map<std::string, std::string> tree;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error))
+        tree[it->path().string()] = it->is_directory() ? "" : Contents(it->path().string());
+    return tree;
+}
+
+// Makes files (a path ending in a backslash: a folder) with their contents.
+void Make(const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [path, contents] : files) {
+        fs::create_directories(fs::path(path).parent_path());
+        if (path.back() != '\\') std::ofstream(path, std::ios::binary) << contents;
+    }
 }
 
 // The shell still has the icon that this window put there.
@@ -121,6 +190,36 @@ std::vector<std::string> EntriesNamed(const std::string& name) {
         if (ReadValue(kUninstallKey + "\\" + key, "DisplayName") == StringValue(name)) found.push_back(key);
     return found;
 }
+
+// The local date as the installed-programs list keeps it: YYYYMMDD.
+std::string Today() {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
+    return text;
+}
+
+// Makes the prefix's Wine report another Windows to the processes it starts from now on, until
+// the object goes.
+class TWindowsVersion {
+public:
+    explicit TWindowsVersion(const std::string& version) { Set(version); }
+    ~TWindowsVersion() {
+        try {
+            Set(kTestBed);
+        } catch (...) {  // the next case's own check fails then
+        }
+    }
+    TWindowsVersion(const TWindowsVersion&) = delete;
+    TWindowsVersion& operator=(const TWindowsVersion&) = delete;
+
+private:
+    static constexpr const char* kTestBed = "win10";  // what run-install-test.sh sets: build 18362
+    static void Set(const std::string& version) {
+        WriteValues("Software\\Wine", {{"Version", StringValue(version.empty() ? kTestBed : version)}});
+    }
+};
 
 class Install : public ::testing::Test {
 protected:
@@ -177,7 +276,8 @@ protected:
 }  // namespace
 
 TEST_F(Install, InstallsUpgradesOverARunningCopyAndUninstallsKeepingTheBindings) {
-    ASSERT_EQ(RunToTheEnd("\"" + setup + "\" /S"), 0u);
+    const std::string day = Today();
+    ASSERT_EQ(RunSetup("\"" + setup + "\" /S"), 0u);
     ASSERT_TRUE(Exists(exe));
     EXPECT_TRUE(Exists(dir + "\\LICENSE"));
     EXPECT_EQ(Contents(exe), Contents(Required("TARVO_PORTABLE_EXE"))) << "the zip's program differs";
@@ -189,6 +289,9 @@ TEST_F(Install, InstallsUpgradesOverARunningCopyAndUninstallsKeepingTheBindings)
     EXPECT_EQ(Entry("DisplayIcon"), exe + ",0");
     EXPECT_TRUE(Exists(dir + "\\Uninstall.exe"));
     EXPECT_EQ(Entry("UninstallString"), "\"" + dir + "\\Uninstall.exe\"");
+    EXPECT_EQ(Entry("InstallLocation"), dir);
+    EXPECT_TRUE(Entry("InstallDate") == day || Entry("InstallDate") == Today()) << Entry("InstallDate");
+    EXPECT_TRUE(CopiesRunningFrom(exe).empty()) << "no copy was ended, yet one was started";
 
     {
         SCOPED_TRACE("an upgrade over a copy whose main window is shown");
@@ -199,10 +302,14 @@ TEST_F(Install, InstallsUpgradesOverARunningCopyAndUninstallsKeepingTheBindings)
         ASSERT_TRUE(hidden);
         tarvo.ClickTray();
         ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(tarvo.MainWindow()); }));
-        ASSERT_EQ(RunToTheEnd("\"" + setup + "\" /S"), 0u);
+        ASSERT_EQ(RunSetup("\"" + setup + "\" /S"), 0u);
         ExpectEndedCleanly(tarvo, hidden);
         EXPECT_EQ(EntriesNamed("Tarvo2000"), std::vector<std::string>{"Tarvo2000"});
         EXPECT_TRUE(Exists(exe));
+        // A silent run has no finish page: the copy it ended is started again, and works.
+        EXPECT_EQ(CopiesRunningFrom(exe).size(), 1u);
+        EXPECT_TRUE(WaitFor([] { return ShortcutTaken(VK_F9, true, true); }));
+        EndCopiesRunningFrom(exe);
     }
 
     SCOPED_TRACE("an uninstall of a hidden copy that starts at logon");
@@ -246,7 +353,7 @@ TEST_F(Install, UninstallRemovesOnlyARunEntryThatStartsTheInstalledCopy) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Entry);
-        ASSERT_EQ(RunToTheEnd("\"" + setup + "\" /S"), 0u);
+        ASSERT_EQ(RunSetup("\"" + setup + "\" /S"), 0u);
         WriteValues(RunKey, {{RunValueName, StringValue(c.Entry)}});
         ASSERT_EQ(RunToTheEnd("\"" + dir + "\\Uninstall.exe\" /S"), 0u);
         ASSERT_FALSE(Exists(exe));
@@ -258,7 +365,7 @@ TEST_F(Install, UninstallRemovesOnlyARunEntryThatStartsTheInstalledCopy) {
 // a silent upgrade or uninstall gives up and changes nothing, and the uninstall succeeds once
 // the editor is closed.
 TEST_F(Install, UninstallLeavesACopyThatDoesNotEndAndItsFiles) {
-    ASSERT_EQ(RunToTheEnd("\"" + setup + "\" /S"), 0u);
+    ASSERT_EQ(RunSetup("\"" + setup + "\" /S"), 0u);
     TTarvo tarvo;
     StartInstalled(tarvo);
     tarvo.ClickTray();
@@ -270,7 +377,7 @@ TEST_F(Install, UninstallLeavesACopyThatDoesNotEndAndItsFiles) {
 
     // The installer reports it; the uninstaller's first process has ended before its copy
     // in the temporary folder knows, so it is judged by what it left.
-    EXPECT_NE(RunToTheEnd("\"" + setup + "\" /S"), 0u);
+    EXPECT_NE(RunSetup("\"" + setup + "\" /S"), 0u);
     EXPECT_TRUE(tarvo.Running());
     const std::string uninstall = "\"" + dir + "\\Uninstall.exe\" /S";
     RunToTheEnd(uninstall);
@@ -284,4 +391,107 @@ TEST_F(Install, UninstallLeavesACopyThatDoesNotEndAndItsFiles) {
     ASSERT_EQ(RunToTheEnd(uninstall), 0u);
     EXPECT_FALSE(tarvo.Running());
     EXPECT_FALSE(Exists(exe));
+}
+
+// What the setup finds stays as it was, byte for byte, after the install and after an
+// uninstall: the user's files in the folder given (with the program's file names among them),
+// another program's window with the program's title, an old Windows. The setup installs where
+// it should, or refuses, with its exit code, and writes nothing.
+TEST_F(Install, SetupLeavesWhatItFindsAsItWas) {
+    const std::string tools = "C:\\Tools";
+    const std::string kept = tools + "\\Tarvo2000";
+    struct TCase {
+        std::string Name;
+        std::vector<std::pair<std::string, std::string>> Found;  // a path ending in \ is a folder
+        std::string Arguments;
+        std::string Windows;      // what Wine reports, "" for the test bed's Windows 10 1903
+        std::string OtherWindow;  // class:caption of another program's window
+        DWORD ExitCode;
+        std::string InstalledIn;  // "" when nothing may be written
+    };
+    const std::vector<TCase> cases = {
+        {"a folder with the user's files", {{tools + "\\LICENSE", "my licence"}, {tools + "\\Uninstall.exe", "my tool"},
+                                            {tools + "\\Sub\\notes.txt", "notes"}},
+         "/D=" + tools, "", "", 0, kept},
+        {"an empty folder", {{tools + "\\", ""}}, "/D=" + tools, "", "", 0, tools},
+        {"its Tarvo2000 folder taken too", {{tools + "\\a.txt", "a"}, {kept + "\\LICENSE", "b"}},
+         "/D=" + tools, "", "", 5, ""},
+        {"Explorer showing a folder named Tarvo2000", {}, "", "", "CabinetWClass:Tarvo2000", 0, dir},
+        {"Windows 7", {}, "", "win7", "", 4, ""},
+        {"Windows 8.1", {}, "", "win81", "", 4, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Make(c.Found);
+        const auto before = Tree(tools);
+        DWORD code = 0;
+        {
+            std::optional<TWindowOwnerProcess> other;
+            HWND window = nullptr;
+            if (!c.OtherWindow.empty()) {
+                other.emplace(WindowOwnerPath(), WindowOwnerPath(), c.OtherWindow, 1);
+                ASSERT_EQ(other->Windows().size(), 1u);
+                window = other->Windows()[0];
+            }
+            const TWindowsVersion windows(c.Windows);
+            code = RunSetup("\"" + setup + "\" /S" + (c.Arguments.empty() ? "" : " " + c.Arguments));
+            if (window) {
+                // A round trip to its program first: a close request would have been handled.
+                DWORD_PTR ignored = 0;
+                EXPECT_TRUE(::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
+                EXPECT_TRUE(::IsWindow(window) && ::IsWindowVisible(window)) << "the other program's window was closed";
+            }
+        }
+        EXPECT_EQ(code, c.ExitCode);
+        for (const auto& [path, contents] : before) EXPECT_EQ(Contents(path), contents) << path;
+        for (const auto& [path, contents] : Tree(tools))
+            EXPECT_TRUE(before.count(path) || (!c.InstalledIn.empty() && path.rfind(c.InstalledIn, 0) == 0)) << path;
+        EXPECT_TRUE(CopiesRunningFrom(exe).empty());
+        if (c.InstalledIn.empty()) {
+            EXPECT_TRUE(EntriesNamed("Tarvo2000").empty());
+            EXPECT_FALSE(Exists(shortcut));
+            EXPECT_FALSE(Exists(dir));
+        } else {
+            EXPECT_TRUE(Exists(c.InstalledIn + "\\Tarvo.exe"));
+            EXPECT_EQ(Entry("InstallLocation"), c.InstalledIn);
+            const std::string uninstaller = c.InstalledIn + "\\Uninstall.exe";
+            EXPECT_TRUE(Exists(uninstaller) && RunToTheEnd("\"" + uninstaller + "\" /S") == 0u);
+            EXPECT_TRUE(EntriesNamed("Tarvo2000").empty());
+            EXPECT_EQ(Tree(tools), before) << "the uninstall left or took something";
+            EXPECT_FALSE(Exists(c.InstalledIn));
+        }
+        fs::remove_all(tools);
+    }
+}
+
+// An older version installed elsewhere, running and started at logon, gives way to this one
+// installed into the usual folder: the setup ends it, removes it with its own uninstaller,
+// installs, moves the start at logon along and starts the new copy. One copy and one entry
+// remain, and the bindings stay.
+TEST_F(Install, UpgradeFromAnOlderVersionInAnotherFolderMovesEverythingAlong) {
+    const std::string old = "C:\\Old Place\\Tarvo2000";
+    ASSERT_EQ(RunSetup("\"" + Required("TARVO_OLDER_SETUP") + "\" /S /D=" + old), 0u);
+    ASSERT_EQ(Entry("DisplayVersion"), Required("TARVO_OLDER_VERSION"));
+    // As the program writes it for a path with a space.
+    WriteValues(RunKey, {{RunValueName, StringValue("\"" + old + "\\Tarvo.exe\"")}});
+    TTarvo tarvo;
+    tarvo.StartFrom(old + "\\Tarvo.exe");
+    ASSERT_TRUE(tarvo.StartupDone());
+    ASSERT_TRUE(WaitFor([] { return ShortcutTaken(VK_F9, true, true); }));
+
+    ASSERT_EQ(RunSetup("\"" + setup + "\" /S /D=" + dir), 0u);
+    ASSERT_FALSE(tarvo.Running());
+    EXPECT_EQ(tarvo.ExitCode(), 0u) << "not ended as the program ends itself";
+    EXPECT_FALSE(Exists(old));
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_EQ(EntriesNamed("Tarvo2000"), std::vector<std::string>{"Tarvo2000"});
+    EXPECT_EQ(Entry("DisplayVersion"), PackageVersionOf(exe));
+    EXPECT_EQ(Entry("InstallLocation"), dir);
+    EXPECT_EQ(UpperAscii(ShortcutTarget(shortcut)), UpperAscii(exe));
+    EXPECT_EQ(ReadValue(RunKey, RunValueName), std::optional(StringValue(exe)));  // no space in this path
+    EXPECT_EQ(CopiesRunningFrom(exe).size(), 1u);
+    EXPECT_TRUE(WaitFor([] { return ShortcutTaken(VK_F9, true, true); }));
+    EndCopiesRunningFrom(exe);
+    for (const auto& [name, b] : bindings) EXPECT_EQ(ParseBinding(ReadValues(HotKeysKey() + "\\" + name)), b) << name;
+    EXPECT_EQ(RunToTheEnd("\"" + dir + "\\Uninstall.exe\" /S"), 0u);
 }
