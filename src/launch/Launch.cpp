@@ -132,7 +132,11 @@ bool MayHideWindow(HWND window) {
     if (ProcessOf(window) == ::GetCurrentProcessId()) return false;
     // Without the desktop and the taskbar the user has nothing left to click on.
     if (window == ::GetDesktopWindow() || window == ::GetShellWindow()) return false;
-    return !fw::WindowNameIs(window, fw::TWindowName::ClassName, "Shell_TrayWnd");
+    // A class name is at most 256 characters long.
+    std::string className(257, '\0');
+    className.resize(static_cast<size_t>(std::max(
+        0, ::GetClassNameA(window, className.data(), static_cast<int>(className.size())))));
+    return !IsShellWindowClass(className);
 }
 
 int HideForegroundWindow() {

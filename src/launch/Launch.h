@@ -46,7 +46,7 @@ std::string FindDefaultBrowser();
 // The same answer through FindExecutableA on a private temporary .htm file.
 std::string FindBrowserByProbe();
 // Whether "USER_HIDE_WINDOW" may hide a window: never one of the program's own, the
-// desktop or the taskbar.
+// desktop or the shell (IsShellWindowClass).
 bool MayHideWindow(HWND window);
 // Both return 100 so callers' "greater than 32" success test passes.
 int HideForegroundWindow();

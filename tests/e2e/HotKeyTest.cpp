@@ -5,11 +5,13 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Driver.h"
+#include "WindowOwnerProcess.h"
 #include "framework/Handles.h"
 
 using namespace e2e;
@@ -147,4 +149,36 @@ TEST_F(HotKeys, HidingWhileTheProgramsOwnMessageBoxIsInFrontHidesNothing) {
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == other.Get(); }));
     PressShortcut(VK_F6);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(other.Get()); }));
+}
+
+// Neither the desktop nor the shell is ever hidden: with a desktop window (WorkerW) or a
+// second monitor's taskbar in front, "USER_HIDE_WINDOW" hides nothing and records nothing, so
+// "USER_SHOW_WINDOW" then brings back the window hidden before them.
+TEST_F(HotKeys, HidingLeavesTheDesktopAndTheShellAloneAndShowingBringsBackTheWindowBefore) {
+    Store("F6", {"USER_HIDE_WINDOW", VK_F6});
+    Store("F7", {"USER_SHOW_WINDOW", VK_F7});
+    const std::string owner = RecordArgsPath().substr(0, RecordArgsPath().find_last_of('\\') + 1) + "window_owner.exe";
+    TWindowOwnerProcess others(owner, owner, "Notes:notes WorkerW:desktop Shell_SecondaryTrayWnd:taskbar", 3);
+    std::map<std::string, HWND> window;
+    for (HWND w : others.Windows()) window[WindowTextUtf8(w)] = w;
+    ASSERT_EQ(window.size(), 3u);
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    auto pressIn = [&](const std::string& caption, WORD key) {
+        ::SetForegroundWindow(window[caption]);
+        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window[caption]; })) << caption;
+        PressShortcut(key);
+        ASSERT_TRUE(tarvo.RoundTrip());
+    };
+
+    pressIn("notes", VK_F6);
+    ASSERT_FALSE(::IsWindowVisible(window["notes"]));
+    for (const char* shell : {"desktop", "taskbar"}) {
+        pressIn(shell, VK_F6);
+        EXPECT_TRUE(::IsWindowVisible(window[shell])) << shell;
+    }
+    pressIn("desktop", VK_F7);
+    EXPECT_TRUE(::IsWindowVisible(window["notes"]));
+    EXPECT_TRUE(::IsWindowVisible(window["desktop"]) && ::IsWindowVisible(window["taskbar"]));
 }
