@@ -63,7 +63,9 @@ void TApplication::Initialize() {
                                               ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&icc);
     TWindowParams p;
-    p.Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+    // Hidden until a form shows it: a button that flashed up at every start would be wrong
+    // for a program that starts in the tray.
+    p.Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
     p.Caption = TitleFromModulePath(ModuleFileName());
     p.Icon = ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON");
     // A zero-size window in the middle of the screen: it only carries the taskbar button.

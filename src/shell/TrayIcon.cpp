@@ -344,6 +344,10 @@ LRESULT TTrayIcon::OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             ::SetForegroundWindow(app);
         }
         ::SetForegroundWindow(hwnd);
+    } else if (msg == WM_SHOWWINDOW && wParam == FALSE && lParam == 0) {
+        // Hidden by whatever means (Esc, a menu, its close box), the main window takes the
+        // taskbar button with it: a button with nothing behind it would be left otherwise.
+        if (HWND app = ApplicationWindow()) ::ShowWindow(app, SW_HIDE);
     } else if (msg == WM_WINDOWPOSCHANGED) {
         if (auto* form = dynamic_cast<TForm*>(TargetOf(::GetActiveWindow())))
             if (TWinControl* control = form->ActiveControl()) ::SetFocus(control->Handle());

@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "Driver.h"
 
@@ -30,6 +33,37 @@ RECT WindowRect(HWND h) {
     ::GetWindowRect(h, &r);
     return r;
 }
+
+// Looks, as often as it can, for an application window of the program (the framework's
+// window that nothing owns) on screen, until it is stopped.
+class TButtonWatch {
+public:
+    TButtonWatch()
+        : FThread([this] {
+              while (!FStop) {
+                  ::EnumWindows([](HWND h, LPARAM seen) -> BOOL {
+                      char name[32] = {};
+                      ::GetClassNameA(h, name, sizeof name);
+                      if (std::string(name) == "TarvoWindow" && !::GetWindow(h, GW_OWNER) && ::IsWindowVisible(h))
+                          *reinterpret_cast<std::atomic<bool>*>(seen) = true;
+                      return TRUE;
+                  }, reinterpret_cast<LPARAM>(&FSeen));
+              }
+          }) {}
+    ~TButtonWatch() { Stop(); }
+    TButtonWatch(const TButtonWatch&) = delete;
+    TButtonWatch& operator=(const TButtonWatch&) = delete;
+    // Whether one was seen.
+    bool Stop() {
+        FStop = true;
+        if (FThread.joinable()) FThread.join();
+        return FSeen;
+    }
+
+private:
+    std::atomic<bool> FStop{false}, FSeen{false};
+    std::thread FThread;
+};
 
 class Tray : public ::testing::Test {
 protected:
@@ -103,6 +137,50 @@ TEST_F(Tray, NormalStartShowsNoWindowAndNoTaskbarButton) {
     tarvo.PostTray(WM_LBUTTONUP);
     EXPECT_TRUE(WaitFor([&] { return Visible(tarvo.MainWindow()); }));
     EXPECT_TRUE(Visible(tarvo.ApplicationWindow()));
+}
+
+// The application window carries the program's taskbar button: it is never shown during a
+// hidden start, and it goes with the main window by every kind of hide and comes back, with
+// the main window in front, with every show.
+TEST_F(Tray, EveryHideTakesTheTaskbarButtonAwayAndEveryShowBringsItBack) {
+    TButtonWatch watch;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    ASSERT_TRUE(tarvo.RoundTrip());
+    EXPECT_FALSE(watch.Stop());
+    main = tarvo.MainWindow();
+    app = tarvo.ApplicationWindow();
+    ASSERT_TRUE(main && app);
+
+    auto fromListMenu = [&] {
+        ::PostMessageA(tarvo.ListWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tarvo.ListWindow()), -1);
+        ASSERT_TRUE(WaitFor([&] { return tarvo.OpenMenu() != nullptr; }));
+        PressShortcut('H');
+    };
+    const struct {
+        const char* Show;
+        std::function<void()> ShowIt;
+        const char* Hide;
+        std::function<void()> HideIt;
+    } uses[] = {
+        {"a tray click", [&] { tarvo.ClickTray(); }, "Esc", [] { PressShortcut(VK_ESCAPE); }},
+        {"tray \"&Show\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s')); },
+         "tray \"&Hide\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('h')); }},
+        {"a tray click", [&] { tarvo.ClickTray(); }, "list menu \"&Hide\"", fromListMenu},
+        {"tray \"&Show\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s')); },
+         "the close box", [&] { ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& use : uses) {
+        SCOPED_TRACE(std::string("shown by ") + use.Show + ", hidden by " + use.Hide);
+        use.ShowIt();
+        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }));
+        EXPECT_TRUE(Visible(app));
+        use.HideIt();
+        ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
+        ASSERT_TRUE(tarvo.RoundTrip());
+        EXPECT_FALSE(Visible(app));
+    }
+    EXPECT_TRUE(tarvo.Alive());
 }
 
 TEST_F(Tray, EscHidesTheShownWindowAndStoresWhereItWas) {
