@@ -226,7 +226,34 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
         TOpenBox& operator=(const TOpenBox&) = delete;
     } box(*this);
     if (MessageBoxFn) return MessageBoxFn(text, caption, flags);
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    // In front of whatever the user works in: a box that opened behind it would leave the
+    // program looking hung. Windows may refuse (its foreground lock); a click on the tray
+    // icon brings the box then.
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+}
+
+namespace {
+
+BOOL CALLBACK FindBoxProc(HWND hwnd, LPARAM lParam) {
+    // Every other window of the program is disabled while a box is open, the boxes it
+    // opened from before included.
+    if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd) ||
+        !WindowNameIs(hwnd, TWindowName::ClassName, "#32770"))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+bool TApplication::BringBoxToFront() {
+    if (FOpenBoxes == 0) return false;
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindBoxProc, reinterpret_cast<LPARAM>(&box));
+    if (!box) return false;
+    ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(box);
+    return true;
 }
 
 void TApplication::TellBoxWatchers(bool open) {

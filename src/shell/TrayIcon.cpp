@@ -272,7 +272,14 @@ LRESULT TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT TTrayIcon::CallbackWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TRAYNOTIFY) {
-        if (!FEnabled || FBoxOpen) return 0;
+        if (!FEnabled) return 0;
+        if (FBoxOpen) {
+            // The program takes no commands until the box is answered, and the box may be out
+            // of sight behind other windows: a click on the icon fetches it.
+            const auto mouse = static_cast<UINT>(lParam);
+            if ((mouse == WM_LBUTTONUP || mouse == WM_RBUTTONUP) && Application) Application->BringBoxToFront();
+            return 0;
+        }
         TShiftState shift = KeyboardShiftState();
         POINT pt{};
         ::GetCursorPos(&pt);
