@@ -623,6 +623,7 @@ void CleanRegistry() {
     DeleteTree("Software\\Morvane");
     DeleteTree("Software\\morvane.example");
     DeleteValue(RunKey, RunValueName);
+    DeleteValue(StartupApprovedKey, RunValueName);
 }
 
 TKeyWatch::TKeyWatch(const std::string& path)

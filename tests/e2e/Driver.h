@@ -182,6 +182,8 @@ std::string LegacyHotKeysKey(const std::string& user);
 std::string LegacyApplicationKey();
 constexpr const char* RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* RunValueName = "Tarvo 2000";
+// Where Windows keeps Task Manager's start-up switch of each Run entry, by the entry's name.
+constexpr const char* StartupApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 bool KeyExists(const std::string& path);
 // Names of the subkeys, sorted; empty when the key does not exist.
@@ -196,7 +198,7 @@ void WriteValues(const std::string& path, const TRegValues& values);
 void WriteBinding(const std::string& hotKeysKey, const std::string& name, const TBinding& b);
 void DeleteTree(const std::string& path);
 void DeleteValue(const std::string& path, const std::string& name);
-// Removes everything the program stores: both companies' trees and the Run entry.
+// Removes everything the program stores: both companies' trees, the Run entry and its switch.
 void CleanRegistry();
 
 // Signals the first change of values or subkeys anywhere under a key after its creation.
