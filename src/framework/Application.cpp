@@ -116,7 +116,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         }
     }
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ::DispatchMessageW(&msg);
     return true;
 }
 
@@ -140,8 +140,10 @@ bool TApplication::Swallowed(const MSG& msg) {
 }
 
 void TApplication::HandleMessage() {
+    // Taken as UTF-16, so that a character typed reaches the key handlers whole; the system
+    // turns it into the code page of a window that wants that.
     MSG msg;
-    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) return;
     if (got == 0) {
         FTerminateRequested = true;
@@ -153,7 +155,7 @@ void TApplication::HandleMessage() {
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (!FTerminated && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+    while (!FTerminated && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
 }
 
 void TApplication::Minimize() {
