@@ -122,6 +122,8 @@ std::string TarvoPath();
 std::string RecordArgsPath();
 // Caption as UTF-8, whatever this program's code page.
 std::string WindowTextUtf8(HWND hwnd);
+// UTF-8 text as UTF-16, for the W functions.
+std::wstring Wide(const std::string& text);
 
 // --- Keyboard -------------------------------------------------------------------------
 

@@ -35,25 +35,11 @@ RECT WindowRect(HWND h) {
     return r;
 }
 
-// Looks, as often as it can, for an application window of the program (the framework's
-// window that nothing owns) on screen, until it is stopped.
+// Looks, as often as it can until stopped, for an application window of the program (the
+// framework's window that nothing owns) on screen.
 class TButtonWatch {
 public:
-    TButtonWatch()
-        : FThread([this] {
-              while (!FStop) {
-                  ::EnumWindows([](HWND h, LPARAM seen) -> BOOL {
-                      char name[32] = {};
-                      ::GetClassNameA(h, name, sizeof name);
-                      if (std::string(name) == "TarvoWindow" && !::GetWindow(h, GW_OWNER) && ::IsWindowVisible(h))
-                          *reinterpret_cast<std::atomic<bool>*>(seen) = true;
-                      return TRUE;
-                  }, reinterpret_cast<LPARAM>(&FSeen));
-              }
-          }) {}
     ~TButtonWatch() { Stop(); }
-    TButtonWatch(const TButtonWatch&) = delete;
-    TButtonWatch& operator=(const TButtonWatch&) = delete;
     // Whether one was seen.
     bool Stop() {
         FStop = true;
@@ -62,8 +48,17 @@ public:
     }
 
 private:
+    static BOOL CALLBACK Look(HWND h, LPARAM seen) {
+        char name[16] = {};
+        ::GetClassNameA(h, name, sizeof name);
+        if (std::string(name) == "TarvoWindow" && !::GetWindow(h, GW_OWNER) && ::IsWindowVisible(h))
+            *reinterpret_cast<std::atomic<bool>*>(seen) = true;
+        return TRUE;
+    }
     std::atomic<bool> FStop{false}, FSeen{false};
-    std::thread FThread;
+    std::thread FThread{[this] {
+        while (!FStop) ::EnumWindows(Look, reinterpret_cast<LPARAM>(&FSeen));
+    }};
 };
 
 class Tray : public ::testing::Test {
@@ -153,30 +148,31 @@ TEST_F(Tray, EveryHideTakesTheTaskbarButtonAwayAndEveryShowBringsItBack) {
     app = tarvo.ApplicationWindow();
     ASSERT_TRUE(main && app);
 
-    auto fromListMenu = [&] {
-        ::PostMessageA(tarvo.ListWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tarvo.ListWindow()), -1);
-        ASSERT_TRUE(WaitFor([&] { return tarvo.OpenMenu() != nullptr; }));
-        PressShortcut('H');
-    };
     const struct {
-        const char* Show;
-        std::function<void()> ShowIt;
-        const char* Hide;
-        std::function<void()> HideIt;
-    } uses[] = {
-        {"a tray click", [&] { tarvo.ClickTray(); }, "Esc", [] { PressShortcut(VK_ESCAPE); }},
-        {"tray \"&Show\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s')); },
-         "tray \"&Hide\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('h')); }},
-        {"a tray click", [&] { tarvo.ClickTray(); }, "list menu \"&Hide\"", fromListMenu},
-        {"tray \"&Show\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s')); },
-         "the close box", [&] { ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        const char* Kind;
+        std::function<void()> Hide;
+    } hides[] = {
+        {"Esc", [] { PressShortcut(VK_ESCAPE); }},
+        {"tray \"&Hide\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('h')); }},
+        {"list menu \"&Hide\"", [&] {
+             ::PostMessageA(tarvo.ListWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tarvo.ListWindow()), -1);
+             ASSERT_TRUE(WaitFor([&] { return tarvo.OpenMenu() != nullptr; }));
+             PressShortcut('H');
+         }},
+        {"the close box", [&] { ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
-    for (const auto& use : uses) {
-        SCOPED_TRACE(std::string("shown by ") + use.Show + ", hidden by " + use.Hide);
-        use.ShowIt();
+    bool byClick = true;  // shown by a click on the icon and by "&Show", in turn
+    for (const auto& hide : hides) {
+        SCOPED_TRACE(std::string(byClick ? "a click" : "\"&Show\"") + ", then " + hide.Kind);
+        if (byClick) {
+            tarvo.ClickTray();
+        } else {
+            ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s'));
+        }
+        byClick = !byClick;
         ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }));
         EXPECT_TRUE(Visible(app));
-        use.HideIt();
+        hide.Hide();
         ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
         ASSERT_TRUE(tarvo.RoundTrip());
         EXPECT_FALSE(Visible(app));
