@@ -55,7 +55,8 @@ int ShowLastHiddenWindow();
 // to when hidden (at shutdown, end of session).
 void ShowAllHiddenWindows();
 // A modal message box over the program's windows, through the application's one box path:
-// the program's windows take no commands and the tray ignores clicks while it is up.
+// the program's windows take no commands while it is up, and a click on the tray icon only
+// brings it to the front.
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
 
 // The GUI thread as a single-threaded COM apartment without OLE1 DDE, as the

@@ -228,15 +228,26 @@ TEST_F(Tray, MinimisingHidesTheWindowAndTheTaskbarButton) {
     EXPECT_EQ(WindowRect(main), shown);
 }
 
-TEST_F(Tray, ClicksAreIgnoredWhileAMessageBoxIsOpen) {
+// While a box is open the program takes no commands: a click on the tray icon neither shows
+// the window nor opens the menu. A box nobody asked for may be out of sight, though: from
+// behind another window, the click brings it to the front.
+TEST_F(Tray, WhileAMessageBoxIsOpenAClickOnlyBringsItToTheFront) {
     // An unreadable binding makes start-up report it in a box while the window is hidden.
     WriteValues(HotKeysKey() + "\\F8", {{"Address", StringValue("x")}, {"VirtualKey", DwordValue(VK_F8)}});
     tarvo.Start(false);
     auto box = tarvo.WaitForMessageBox();
     ASSERT_TRUE(box);
+    ASSERT_EQ(box->Caption, "Tarvo Error");
     HWND mainWindow = tarvo.MainWindow();
     ASSERT_FALSE(Visible(mainWindow));
+    fw::THWnd other(::CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
+                                      300, 200, nullptr, nullptr, nullptr, nullptr));
+    ::SetForegroundWindow(other.Get());
+    ASSERT_TRUE(tarvo.RoundTrip());
+    ASSERT_EQ(::GetForegroundWindow(), other.Get());
+
     tarvo.ClickTray();
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == box->Handle; }));
     tarvo.PostTray(WM_RBUTTONDOWN);
     ASSERT_TRUE(tarvo.RoundTrip());
     EXPECT_FALSE(Visible(mainWindow));
@@ -246,32 +257,6 @@ TEST_F(Tray, ClicksAreIgnoredWhileAMessageBoxIsOpen) {
     ASSERT_TRUE(WaitFor([&] { return tarvo.StartupDone(); }));
     tarvo.ClickTray();
     EXPECT_TRUE(WaitFor([&] { return Visible(mainWindow); }));
-}
-
-// A box nobody asked for, opened while the window is hidden, is found from the tray: with
-// another window in front of it, a click on the icon brings the box to the front.
-TEST_F(Tray, AClickOnTheIconBringsAnOpenBoxToTheFront) {
-    WriteBinding(HotKeysKey(), "F6", {"Z:\\no\\such\\folder\\missing.exe", VK_F6});
-    tarvo.Start();
-    ASSERT_TRUE(tarvo.StartupDone());
-    PressShortcut(VK_F6);
-    auto box = tarvo.WaitForMessageBox();
-    ASSERT_TRUE(box);
-    ASSERT_EQ(box->Caption, "Tarvo Error");
-    fw::THWnd other(::CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
-                                      300, 200, nullptr, nullptr, nullptr, nullptr));
-    ::SetForegroundWindow(other.Get());
-    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == other.Get(); }));
-    ASSERT_TRUE(tarvo.RoundTrip());
-    ASSERT_EQ(::GetForegroundWindow(), other.Get());
-
-    tarvo.ClickTray();
-    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == box->Handle; }));
-    // The click did nothing else: the program still takes no commands behind its box.
-    EXPECT_FALSE(Visible(tarvo.MainWindow()));
-    EXPECT_FALSE(::IsWindowEnabled(tarvo.MainWindow()));
-    ASSERT_TRUE(tarvo.DismissMessageBox(*box));
-    EXPECT_TRUE(tarvo.Alive());
 }
 
 // The window comes back where the user can see it: a place on a screen that is gone is moved
