@@ -275,7 +275,8 @@ LRESULT TTrayIcon::CallbackWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         if (!FEnabled) return 0;
         if (FBoxOpen) {
             // The program takes no commands until the box is answered, and the box may be out
-            // of sight behind other windows: a click on the icon fetches it.
+            // of sight behind other windows: a click on the icon fetches it. (A keyboard choice
+            // of the icon comes as a right click: no NIM_SETVERSION asks for anything else.)
             const auto mouse = static_cast<UINT>(lParam);
             if ((mouse == WM_LBUTTONUP || mouse == WM_RBUTTONUP) && Application) Application->BringBoxToFront();
             return 0;
