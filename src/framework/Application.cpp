@@ -63,7 +63,9 @@ void TApplication::Initialize() {
                                               ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&icc);
     TWindowParams p;
-    p.Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+    // Hidden until a form shows it: a button that flashed up at every start would be wrong
+    // for a program that starts in the tray.
+    p.Style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
     p.Caption = TitleFromModulePath(ModuleFileName());
     p.Icon = ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON");
     // A zero-size window in the middle of the screen: it only carries the taskbar button.
@@ -114,7 +116,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         }
     }
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ::DispatchMessageW(&msg);
     return true;
 }
 
@@ -138,8 +140,10 @@ bool TApplication::Swallowed(const MSG& msg) {
 }
 
 void TApplication::HandleMessage() {
+    // Taken as UTF-16, so that a character typed reaches the key handlers whole; the system
+    // turns it into the code page of a window that wants that.
     MSG msg;
-    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) return;
     if (got == 0) {
         FTerminateRequested = true;
@@ -151,7 +155,7 @@ void TApplication::HandleMessage() {
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (!FTerminated && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+    while (!FTerminated && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
 }
 
 void TApplication::Minimize() {
@@ -224,7 +228,34 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
         TOpenBox& operator=(const TOpenBox&) = delete;
     } box(*this);
     if (MessageBoxFn) return MessageBoxFn(text, caption, flags);
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    // In front of whatever the user works in: a box that opened behind it would leave the
+    // program looking hung. Windows may refuse (its foreground lock); a click on the tray
+    // icon brings the box then.
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+}
+
+namespace {
+
+BOOL CALLBACK FindBoxProc(HWND hwnd, LPARAM lParam) {
+    // Every other window of the program is disabled while a box is open, the boxes it
+    // opened from before included.
+    if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd) ||
+        !WindowNameIs(hwnd, TWindowName::ClassName, "#32770"))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+bool TApplication::BringBoxToFront() {
+    if (FOpenBoxes == 0) return false;
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindBoxProc, reinterpret_cast<LPARAM>(&box));
+    if (!box) return false;
+    ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(box);
+    return true;
 }
 
 void TApplication::TellBoxWatchers(bool open) {

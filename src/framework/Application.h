@@ -62,6 +62,9 @@ public:
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
     // The number of boxes open right now.
     int OpenBoxes() const { return FOpenBoxes; }
+    // Brings the box the user must answer now (the innermost, when boxes nest) in front of
+    // every window and makes it the foreground window; false when no box is open.
+    bool BringBoxToFront();
     // watcher(true) when the first box opens, watcher(false) when the last one has closed.
     void AddBoxWatcher(const TObject* owner, std::function<void(bool open)> watcher);
     void RemoveBoxWatchers(const TObject* owner);

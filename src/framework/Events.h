@@ -21,7 +21,9 @@ enum TShiftBit : std::uint8_t {
 };
 using TShiftState = std::uint8_t;
 using TKeyEvent = std::function<void(TObject* Sender, std::uint16_t& Key, TShiftState Shift)>;
-using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+// The whole UTF-16 code unit of the character typed, never cut to a byte: "č" (U+010D) cut
+// would be Enter.
+using TKeyPressEvent = std::function<void(TObject* Sender, char16_t& Key)>;
 
 // Binds a handler method to its object: Bind(this, &TFormMain::cmdExit1Click).
 template <class Obj, class Ret, class... Args>

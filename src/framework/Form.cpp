@@ -309,21 +309,24 @@ bool TForm::PreProcessMessage(MSG& msg) {
             break;
         }
     } else if (msg.message == WM_CHAR || msg.message == WM_SYSCHAR) {
+        // The message loop takes them as UTF-16: the whole code unit, never a byte of it.
         if (msg.message == WM_CHAR && FKeyPreview && OnKeyPress) {
-            char ch = static_cast<char>(msg.wParam);
+            auto ch = static_cast<char16_t>(msg.wParam);
             OnKeyPress(this, ch);
             if (ch == 0) return true;
-            msg.wParam = static_cast<unsigned char>(ch);
+            msg.wParam = ch;
         }
-        // Mnemonics: Alt+letter anywhere, a plain letter where the focus takes no text.
-        const char ch = static_cast<char>(msg.wParam);
-        if (static_cast<unsigned char>(ch) > ' ' && msg.message == WM_CHAR) {
+        // Mnemonics, which are ASCII: Alt+letter anywhere, a plain letter where the focus
+        // takes no text.
+        const WPARAM ch = msg.wParam;
+        if (ch <= ' ' || ch >= 0x7F) return false;
+        if (msg.message == WM_CHAR) {
             HWND focus = ::GetFocus();
             if (focus && (::SendMessageA(focus, WM_GETDLGCODE, 0, reinterpret_cast<LPARAM>(&msg)) &
                           DLGC_WANTCHARS))
                 return false;
         }
-        if (static_cast<unsigned char>(ch) > ' ' && DialogChar(ch)) return true;
+        if (DialogChar(static_cast<char>(ch))) return true;
     }
     return false;
 }

@@ -313,9 +313,10 @@ LRESULT TListView::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         break;
     case WM_CHAR:
         if (OnKeyPress) {
-            char ch = static_cast<char>(wParam);
+            auto ch = static_cast<char16_t>(wParam);
             OnKeyPress(this, ch);
             if (ch == 0) return 0;
+            wParam = ch;
         }
         break;
     case kSyncMessage:

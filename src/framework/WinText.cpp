@@ -12,6 +12,15 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
+std::string Utf8FromWide(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), n, nullptr, nullptr);
+    return result;
+}
+
 bool WindowNameIs(HWND window, TWindowName which, std::string_view expected) {
     // Room for one byte past `expected` and the terminating zero.
     std::string text(expected.size() + 2, '\0');

@@ -9,6 +9,8 @@
 namespace fw {
 
 std::string WindowText(HWND hwnd);
+// UTF-16 from the system (the clipboard's Unicode text, say) as UTF-8.
+std::string Utf8FromWide(std::wstring_view text);
 
 // Which of a window's names WindowNameIs reads.
 enum class TWindowName { ClassName, Caption };

@@ -72,3 +72,18 @@ std::string InvalidActionMessage(std::string_view program, std::string_view para
     text.append(parameters);
     return text;
 }
+
+bool IsShellWindowClass(std::string_view className) {
+    static constexpr std::string_view Shell[] = {
+        "PROGMAN",                     // the desktop with its icons
+        "WORKERW",                     // the desktop too: often the foreground window once the
+                                       // wallpaper has been drawn behind the icons
+        "SHELL_TRAYWND",               // the taskbar
+        "SHELL_SECONDARYTRAYWND",      // the taskbar on every further monitor
+        "WINDOWS.UI.CORE.COREWINDOW",  // Start, Search and the other shell flyouts
+    };
+    const std::string name = UpperAscii(className);
+    for (std::string_view shell : Shell)
+        if (name == shell) return true;
+    return false;
+}

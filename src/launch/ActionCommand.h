@@ -35,6 +35,11 @@ std::string NewBrowserCommandLine(std::string_view browser, std::string_view tar
 // "Invalid action command:", CR LF, the program part, a space, the parameters.
 std::string InvalidActionMessage(std::string_view program, std::string_view parameters);
 
+// Whether a window of this class is the desktop or the shell, which "USER_HIDE_WINDOW" must
+// never hide: the user would be left with nothing to click on. Compared as the system
+// compares class names, ASCII letters in either case.
+bool IsShellWindowClass(std::string_view className);
+
 constexpr int HiddenWindowSlots = 100;
 
 // Windows hidden by "USER_HIDE_WINDOW": 100 slots numbered 1 to 100; the 101st

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <optional>
 #include <vector>
 
@@ -23,19 +24,31 @@ constexpr int ShellSuccess = 100;  // what the window commands report: above 32
 
 const char* NullIfEmpty(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
 
-// The clipboard's text, or nothing when it offers none or another program holds it.
+// The clipboard's text in UTF-8, or nothing when it offers none or another program holds it.
+// The Unicode text comes first: the system makes CF_TEXT from it in the clipboard locale's
+// ANSI code page, which is not the UTF-8 this program speaks.
 std::optional<std::string> ClipboardText() {
-    if (!::IsClipboardFormatAvailable(CF_TEXT) || !::OpenClipboard(nullptr)) return std::nullopt;
+    const bool unicode = ::IsClipboardFormatAvailable(CF_UNICODETEXT);
+    if ((!unicode && !::IsClipboardFormatAvailable(CF_TEXT)) || !::OpenClipboard(nullptr))
+        return std::nullopt;
     struct TClose {
         ~TClose() { ::CloseClipboard(); }
     } close;
-    HANDLE data = ::GetClipboardData(CF_TEXT);
-    const auto* text = data ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
-    if (!text) return std::nullopt;
+    HANDLE data = ::GetClipboardData(unicode ? CF_UNICODETEXT : CF_TEXT);
+    const void* block = data ? ::GlobalLock(data) : nullptr;
+    if (!block) return std::nullopt;
+    struct TUnlock {
+        HANDLE Data;
+        ~TUnlock() { ::GlobalUnlock(Data); }
+    } unlock{data};
     // Another program wrote this block: never read past its end, terminator or not.
-    std::string result(text, ::strnlen(text, ::GlobalSize(data)));
-    ::GlobalUnlock(data);
-    return result;
+    const SIZE_T size = ::GlobalSize(data);
+    if (!unicode) {
+        const auto* text = static_cast<const char*>(block);
+        return std::string(text, ::strnlen(text, size));
+    }
+    const auto* text = static_cast<const wchar_t*>(block);
+    return fw::Utf8FromWide(std::wstring_view(text, ::wcsnlen(text, size / sizeof(wchar_t))));
 }
 
 // Asks the shell's association for ".htm" directly: no file needed. The size comes
@@ -132,7 +145,11 @@ bool MayHideWindow(HWND window) {
     if (ProcessOf(window) == ::GetCurrentProcessId()) return false;
     // Without the desktop and the taskbar the user has nothing left to click on.
     if (window == ::GetDesktopWindow() || window == ::GetShellWindow()) return false;
-    return !fw::WindowNameIs(window, fw::TWindowName::ClassName, "Shell_TrayWnd");
+    // A class name is at most 256 characters long.
+    std::string className(257, '\0');
+    className.resize(static_cast<size_t>(std::max(
+        0, ::GetClassNameA(window, className.data(), static_cast<int>(className.size())))));
+    return !IsShellWindowClass(className);
 }
 
 int HideForegroundWindow() {

@@ -46,7 +46,7 @@ std::string FindDefaultBrowser();
 // The same answer through FindExecutableA on a private temporary .htm file.
 std::string FindBrowserByProbe();
 // Whether "USER_HIDE_WINDOW" may hide a window: never one of the program's own, the
-// desktop or the taskbar.
+// desktop or the shell (IsShellWindowClass).
 bool MayHideWindow(HWND window);
 // Both return 100 so callers' "greater than 32" success test passes.
 int HideForegroundWindow();
@@ -55,7 +55,8 @@ int ShowLastHiddenWindow();
 // to when hidden (at shutdown, end of session).
 void ShowAllHiddenWindows();
 // A modal message box over the program's windows, through the application's one box path:
-// the program's windows take no commands and the tray ignores clicks while it is up.
+// the program's windows take no commands while it is up, and a click on the tray icon only
+// brings it to the front.
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
 
 // The GUI thread as a single-threaded COM apartment without OLE1 DDE, as the

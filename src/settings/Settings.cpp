@@ -61,6 +61,22 @@ void OpenForWriting(TRegistry& reg, const std::string& path) {
     throw ERegistryException(reason.empty() ? message : message + ": " + reason);
 }
 
+TStartupApproval ReadStartupApproval(TRegistry& reg) {
+    DWORD type = REG_NONE;
+    std::string data;
+    if (!reg.OpenKeyReadOnly(kStartupApprovedKey) || !reg.ReadRaw(kRunValue, type, data))
+        return StartupApprovalOf(std::nullopt);
+    return StartupApprovalOf(data);
+}
+
+void StoreStartupApproval(TRegistry& reg, bool flag) {
+    const TStartupApproval approval = ReadStartupApproval(reg);
+    // All that storing ever changes of the switch is taking its value away.
+    if (ApprovalAfterStoring(flag, approval) == approval) return;
+    OpenForWriting(reg, kStartupApprovedKey);
+    reg.DeleteValueOrFail(kRunValue);
+}
+
 void WriteRunEntry(TRegistry& reg, bool flag, const std::string& programPath) {
     OpenForWriting(reg, kRunKey);
     if (flag) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "settings/Registry.h"
+#include "settings/RunEntry.h"
 
 class TQmReg;
 
@@ -31,6 +32,12 @@ void OpenForWriting(TRegistry& reg, const std::string& path);
 // deleted; a value that is no text is some other program's and is left alone. Throws the
 // registry's error when the key or the value cannot be written.
 void WriteRunEntry(TRegistry& reg, bool flag, const std::string& programPath);
+// The start-up switch Windows keeps for the Run entry (kStartupApprovedKey).
+TStartupApproval ReadStartupApproval(TRegistry& reg);
+// The switch as the user's choice of the option leaves it (ApprovalAfterStoring). Only the
+// user's own choice touches it: the program's writes of the Run entry leave it alone.
+// Throws as above.
+void StoreStartupApproval(TRegistry& reg, bool flag);
 // "NewBrowser" under the settings key: 1 when flag is set, else no value. Throws as above.
 void WriteNewBrowser(TRegistry& reg, const std::string& settingsKey, bool flag);
 // The messages of one read, a line each.

@@ -272,7 +272,15 @@ LRESULT TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT TTrayIcon::CallbackWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TRAYNOTIFY) {
-        if (!FEnabled || FBoxOpen) return 0;
+        if (!FEnabled) return 0;
+        if (FBoxOpen) {
+            // The program takes no commands until the box is answered, and the box may be out
+            // of sight behind other windows: a click on the icon fetches it. (A keyboard choice
+            // of the icon comes as a right click: no NIM_SETVERSION asks for anything else.)
+            const auto mouse = static_cast<UINT>(lParam);
+            if ((mouse == WM_LBUTTONUP || mouse == WM_RBUTTONUP) && Application) Application->BringBoxToFront();
+            return 0;
+        }
         TShiftState shift = KeyboardShiftState();
         POINT pt{};
         ::GetCursorPos(&pt);
@@ -344,6 +352,10 @@ LRESULT TTrayIcon::OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             ::SetForegroundWindow(app);
         }
         ::SetForegroundWindow(hwnd);
+    } else if (msg == WM_SHOWWINDOW && wParam == FALSE && lParam == 0) {
+        // Hidden by whatever means (Esc, a menu, its close box), the main window takes the
+        // taskbar button with it: a button with nothing behind it would be left otherwise.
+        if (HWND app = ApplicationWindow()) ::ShowWindow(app, SW_HIDE);
     } else if (msg == WM_WINDOWPOSCHANGED) {
         if (auto* form = dynamic_cast<TForm*>(TargetOf(::GetActiveWindow())))
             if (TWinControl* control = form->ActiveControl()) ::SetFocus(control->Handle());

@@ -50,8 +50,9 @@ public:
     void SetCycleIcons(bool value);
     std::uint32_t CycleInterval() const { return FCycleInterval; }
     void SetCycleInterval(std::uint32_t value);
-    // Disabled, the icon ignores the mouse. It does so too while any box of the program is
-    // open, as the program's windows do, whatever Enabled says.
+    // Disabled, the icon ignores the mouse. While any box of the program is open it takes no
+    // commands either, as the program's windows do, whatever Enabled says: a click brings the
+    // box to the front instead.
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool value) { FEnabled = value; }
     const std::string& Hint() const { return FHint; }

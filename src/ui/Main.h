@@ -99,6 +99,8 @@ public:
     void SaveBindings();
     void LoadBindings();
     void SetRunAtStartup(bool flag);
+    // The option as the user stores it: the Run entry and, for a tick, Windows' own switch.
+    void ApplyRunAtStartup(bool flag);
     void SaveWindowPlacement();
     void LoadWindowPlacement();
     void SetNewBrowser(bool flag);

@@ -53,7 +53,7 @@ void TFormMain::Connect(const TDialogs& dialogs) {
     });
     cmdEdit1->OnClick = edit;
     ListView1->OnDblClick = edit;
-    ListView1->OnKeyPress = [this, edit](TObject* Sender, char& Key) {
+    ListView1->OnKeyPress = [this, edit](TObject* Sender, char16_t& Key) {
         if (Key != '\r' || ListView1->Selected() < 0) return;
         Key = 0;
         edit(Sender);

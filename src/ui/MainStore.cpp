@@ -61,6 +61,12 @@ void TFormMain::SetRunAtStartup(bool flag) {
     WriteRunEntry(*reg, flag, ModuleFileName());
 }
 
+void TFormMain::ApplyRunAtStartup(bool flag) {
+    TQmRegSession reg(QmR);
+    WriteRunEntry(*reg, flag, ModuleFileName());
+    StoreStartupApproval(*reg, flag);
+}
+
 void TFormMain::SaveWindowPlacement() {
     RECT r{};
     if (!NormalBounds(Handle(), r)) return;

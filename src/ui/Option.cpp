@@ -3,6 +3,7 @@
 #include "framework/WinText.h"
 #include "launch/Launch.h"
 #include "settings/RunEntry.h"
+#include "settings/Settings.h"
 #include "ui/Main.h"
 
 using namespace fw;
@@ -45,7 +46,8 @@ void TFormOption::FormShow(TObject* Sender) {
             const TRegDataType type = reg->GetDataType(kRunValue);
             const bool ours = type == TRegDataType::rdString || type == TRegDataType::rdExpandString;
             if (ours) stored = reg->ReadString(kRunValue);
-            chkStartup->SetChecked(ours);
+            // Turned off in Task Manager, the entry stays but starts nothing.
+            chkStartup->SetChecked(StartsAtLogon(ours, ReadStartupApproval(*reg)));
         }
     }
     // The entry follows the program when it has been moved.
@@ -76,7 +78,7 @@ bool TFormOption::Apply() {
             if (box->Checked() != shown) failures += (failures.empty() ? "" : "\r\n") + std::string(e.what());
         }
     };
-    apply(&TFormMain::SetRunAtStartup, chkStartup, FShownStartup);
+    apply(&TFormMain::ApplyRunAtStartup, chkStartup, FShownStartup);
     apply(&TFormMain::SetNewBrowser, chkNewBrowser, FShownNewBrowser);
     if (failures.empty()) return true;
     ShowMessageBox(failures, "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);

@@ -12,8 +12,6 @@
 
 namespace e2e {
 
-namespace {
-
 std::wstring Wide(const std::string& text) {
     if (text.empty()) return {};
     int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -21,6 +19,8 @@ std::wstring Wide(const std::string& text) {
     ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), n);
     return result;
 }
+
+namespace {
 
 std::string Utf8(const wchar_t* text, size_t length) {
     if (length == 0) return {};
@@ -623,6 +623,7 @@ void CleanRegistry() {
     DeleteTree("Software\\Morvane");
     DeleteTree("Software\\morvane.example");
     DeleteValue(RunKey, RunValueName);
+    DeleteValue(StartupApprovedKey, RunValueName);
 }
 
 TKeyWatch::TKeyWatch(const std::string& path)

@@ -122,6 +122,8 @@ std::string TarvoPath();
 std::string RecordArgsPath();
 // Caption as UTF-8, whatever this program's code page.
 std::string WindowTextUtf8(HWND hwnd);
+// UTF-8 text as UTF-16, for the W functions.
+std::wstring Wide(const std::string& text);
 
 // --- Keyboard -------------------------------------------------------------------------
 
@@ -182,6 +184,8 @@ std::string LegacyHotKeysKey(const std::string& user);
 std::string LegacyApplicationKey();
 constexpr const char* RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* RunValueName = "Tarvo 2000";
+// Where Windows keeps Task Manager's start-up switch of each Run entry, by the entry's name.
+constexpr const char* StartupApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 bool KeyExists(const std::string& path);
 // Names of the subkeys, sorted; empty when the key does not exist.
@@ -196,7 +200,7 @@ void WriteValues(const std::string& path, const TRegValues& values);
 void WriteBinding(const std::string& hotKeysKey, const std::string& name, const TBinding& b);
 void DeleteTree(const std::string& path);
 void DeleteValue(const std::string& path, const std::string& name);
-// Removes everything the program stores: both companies' trees and the Run entry.
+// Removes everything the program stores: both companies' trees, the Run entry and its switch.
 void CleanRegistry();
 
 // Signals the first change of values or subkeys anywhere under a key after its creation.

@@ -5,11 +5,13 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Driver.h"
+#include "WindowOwnerProcess.h"
 #include "framework/Handles.h"
 
 using namespace e2e;
@@ -147,4 +149,60 @@ TEST_F(HotKeys, HidingWhileTheProgramsOwnMessageBoxIsInFrontHidesNothing) {
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == other.Get(); }));
     PressShortcut(VK_F6);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(other.Get()); }));
+}
+
+// Neither the desktop nor the shell is ever hidden: with a desktop window (WorkerW) or a
+// second monitor's taskbar in front, "USER_HIDE_WINDOW" hides nothing and records nothing, so
+// "USER_SHOW_WINDOW" then brings back the window hidden before them.
+TEST_F(HotKeys, HidingLeavesTheDesktopAndTheShellAloneAndShowingBringsBackTheWindowBefore) {
+    Store("F6", {"USER_HIDE_WINDOW", VK_F6});
+    Store("F7", {"USER_SHOW_WINDOW", VK_F7});
+    const std::string owner = RecordArgsPath().substr(0, RecordArgsPath().find_last_of('\\') + 1) + "window_owner.exe";
+    TWindowOwnerProcess others(owner, owner, "Notes:notes WorkerW:desktop Shell_SecondaryTrayWnd:taskbar", 3);
+    std::map<std::string, HWND> window;
+    for (HWND w : others.Windows()) window[WindowTextUtf8(w)] = w;
+    ASSERT_EQ(window.size(), 3u);
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    auto pressIn = [&](const std::string& caption, WORD key) {
+        ::SetForegroundWindow(window[caption]);
+        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window[caption]; })) << caption;
+        PressShortcut(key);
+        ASSERT_TRUE(tarvo.RoundTrip());
+    };
+
+    pressIn("notes", VK_F6);
+    ASSERT_FALSE(::IsWindowVisible(window["notes"]));
+    for (const char* shell : {"desktop", "taskbar"}) {
+        pressIn(shell, VK_F6);
+        EXPECT_TRUE(::IsWindowVisible(window[shell])) << shell;
+    }
+    pressIn("desktop", VK_F7);
+    EXPECT_TRUE(::IsWindowVisible(window["notes"]));
+    EXPECT_TRUE(::IsWindowVisible(window["desktop"]) && ::IsWindowVisible(window["taskbar"]));
+}
+
+// The clipboard's Unicode text is taken as it is: a program path with letters outside ASCII,
+// offered as Unicode text alone, runs that program.
+TEST_F(HotKeys, TheClipboardsUnicodeTextRunsAProgramAtAPathThatIsNotAscii) {
+    Store("ControlAlt_V", {"USER_CLIPBOARD", 'V', true, true});
+    const std::wstring folder = Wide(helper.substr(0, helper.find_last_of('\\')) + "\\m\xC3\xA4rker");
+    const std::wstring path = folder + L"\\record_args.exe";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileW(Wide(helper).c_str(), path.c_str(), FALSE));
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, (path.size() + 1) * sizeof(wchar_t));
+    std::memcpy(::GlobalLock(block), path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(block);
+    ASSERT_TRUE(::SetClipboardData(CF_UNICODETEXT, block));
+    ::CloseClipboard();
+    TTarvo tarvo;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+
+    PressShortcut('V', true, true);
+    EXPECT_EQ(NextRun(), TArgs{});  // the one copy of the helper there is at that path
+    EXPECT_TRUE(NoFurtherRun(tarvo));
 }

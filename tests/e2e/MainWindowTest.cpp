@@ -162,6 +162,29 @@ TEST_F(MainWindow, OptionsFollowAMovedProgramAndKeepWhatApplyStored) {
     EXPECT_TRUE(RunsOf(RecordArgsPath()).empty());
 }
 
+// Start-up turned off in Task Manager: the Run entry stays, so the option shows what Windows
+// does, unticked, until the user ticks it, which turns Windows' switch back on as well.
+TEST_F(MainWindow, StartUpTurnedOffInWindowsShowsUntickedUntilTheUserTicksIt) {
+    WriteValues(RunKey, {{RunValueName, StringValue(TarvoPath())}});
+    WriteValues(StartupApprovedKey, {{RunValueName, {REG_BINARY, {3, 0, 0, 0, 0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0x01}}}});
+    StartShown({});
+    HWND options = OpenFromTray('o', "Tarvo2000 Options");
+    ASSERT_TRUE(options);
+    HWND startup = ChildWithText(options, "Launch program at startup");
+    EXPECT_FALSE(IsChecked(startup));
+
+    for (int i = 0; i < 3; ++i) PressShortcut(VK_TAB, false, false, true);  // from OK back to the box
+    PressShortcut(VK_SPACE);
+    ASSERT_TRUE(WaitFor([&] { return IsChecked(startup); }));
+    PressShortcut(VK_RETURN);  // OK
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(options); }));
+    EXPECT_FALSE(ReadValue(StartupApprovedKey, RunValueName));
+    EXPECT_EQ(ReadValue(RunKey, RunValueName), StringValue(TarvoPath()));
+    options = OpenFromTray('o', "Tarvo2000 Options");
+    ASSERT_TRUE(options);
+    EXPECT_TRUE(IsChecked(startup));
+}
+
 TEST_F(MainWindow, ARunEntryInAFolderWithASpaceIsQuoted) {
     const std::string folder = RecordArgsWithSpaces().substr(0, RecordArgsWithSpaces().find_last_of('\\'));
     const std::string copy = folder + "\\Tarvo.exe";

@@ -4,11 +4,15 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "Driver.h"
+#include "framework/Handles.h"
 
 using namespace e2e;
 
@@ -30,6 +34,32 @@ RECT WindowRect(HWND h) {
     ::GetWindowRect(h, &r);
     return r;
 }
+
+// Looks, as often as it can until stopped, for an application window of the program (the
+// framework's window that nothing owns) on screen.
+class TButtonWatch {
+public:
+    ~TButtonWatch() { Stop(); }
+    // Whether one was seen.
+    bool Stop() {
+        FStop = true;
+        if (FThread.joinable()) FThread.join();
+        return FSeen;
+    }
+
+private:
+    static BOOL CALLBACK Look(HWND h, LPARAM seen) {
+        char name[16] = {};
+        ::GetClassNameA(h, name, sizeof name);
+        if (std::string(name) == "TarvoWindow" && !::GetWindow(h, GW_OWNER) && ::IsWindowVisible(h))
+            *reinterpret_cast<std::atomic<bool>*>(seen) = true;
+        return TRUE;
+    }
+    std::atomic<bool> FStop{false}, FSeen{false};
+    std::thread FThread{[this] {
+        while (!FStop) ::EnumWindows(Look, reinterpret_cast<LPARAM>(&FSeen));
+    }};
+};
 
 class Tray : public ::testing::Test {
 protected:
@@ -105,6 +135,51 @@ TEST_F(Tray, NormalStartShowsNoWindowAndNoTaskbarButton) {
     EXPECT_TRUE(Visible(tarvo.ApplicationWindow()));
 }
 
+// The application window carries the program's taskbar button: it is never shown during a
+// hidden start, and it goes with the main window by every kind of hide and comes back, with
+// the main window in front, with every show.
+TEST_F(Tray, EveryHideTakesTheTaskbarButtonAwayAndEveryShowBringsItBack) {
+    TButtonWatch watch;
+    tarvo.Start();
+    ASSERT_TRUE(tarvo.StartupDone());
+    ASSERT_TRUE(tarvo.RoundTrip());
+    EXPECT_FALSE(watch.Stop());
+    main = tarvo.MainWindow();
+    app = tarvo.ApplicationWindow();
+    ASSERT_TRUE(main && app);
+
+    const struct {
+        const char* Kind;
+        std::function<void()> Hide;
+    } hides[] = {
+        {"Esc", [] { PressShortcut(VK_ESCAPE); }},
+        {"tray \"&Hide\"", [&] { ASSERT_TRUE(tarvo.ChooseFromTrayMenu('h')); }},
+        {"list menu \"&Hide\"", [&] {
+             ::PostMessageA(tarvo.ListWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tarvo.ListWindow()), -1);
+             ASSERT_TRUE(WaitFor([&] { return tarvo.OpenMenu() != nullptr; }));
+             PressShortcut('H');
+         }},
+        {"the close box", [&] { ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    bool byClick = true;  // shown by a click on the icon and by "&Show", in turn
+    for (const auto& hide : hides) {
+        SCOPED_TRACE(std::string(byClick ? "a click" : "\"&Show\"") + ", then " + hide.Kind);
+        if (byClick) {
+            tarvo.ClickTray();
+        } else {
+            ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s'));
+        }
+        byClick = !byClick;
+        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }));
+        EXPECT_TRUE(Visible(app));
+        hide.Hide();
+        ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
+        ASSERT_TRUE(tarvo.RoundTrip());
+        EXPECT_FALSE(Visible(app));
+    }
+    EXPECT_TRUE(tarvo.Alive());
+}
+
 TEST_F(Tray, EscHidesTheShownWindowAndStoresWhereItWas) {
     StorePlacement(150, 90, 520, 380);
     StartAndShow();
@@ -153,15 +228,26 @@ TEST_F(Tray, MinimisingHidesTheWindowAndTheTaskbarButton) {
     EXPECT_EQ(WindowRect(main), shown);
 }
 
-TEST_F(Tray, ClicksAreIgnoredWhileAMessageBoxIsOpen) {
+// While a box is open the program takes no commands: a click on the tray icon neither shows
+// the window nor opens the menu. A box nobody asked for may be out of sight, though: from
+// behind another window, the click brings it to the front.
+TEST_F(Tray, WhileAMessageBoxIsOpenAClickOnlyBringsItToTheFront) {
     // An unreadable binding makes start-up report it in a box while the window is hidden.
     WriteValues(HotKeysKey() + "\\F8", {{"Address", StringValue("x")}, {"VirtualKey", DwordValue(VK_F8)}});
     tarvo.Start(false);
     auto box = tarvo.WaitForMessageBox();
     ASSERT_TRUE(box);
+    ASSERT_EQ(box->Caption, "Tarvo Error");
     HWND mainWindow = tarvo.MainWindow();
     ASSERT_FALSE(Visible(mainWindow));
+    fw::THWnd other(::CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
+                                      300, 200, nullptr, nullptr, nullptr, nullptr));
+    ::SetForegroundWindow(other.Get());
+    ASSERT_TRUE(tarvo.RoundTrip());
+    ASSERT_EQ(::GetForegroundWindow(), other.Get());
+
     tarvo.ClickTray();
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == box->Handle; }));
     tarvo.PostTray(WM_RBUTTONDOWN);
     ASSERT_TRUE(tarvo.RoundTrip());
     EXPECT_FALSE(Visible(mainWindow));

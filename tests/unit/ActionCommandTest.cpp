@@ -52,6 +52,15 @@ TEST(ClassifyProgramPart, BuiltInWordsMatchInAnyCaseAndNothingElse) {
         EXPECT_EQ(ClassifyProgramPart(other), TBuiltInWord::None) << other;
 }
 
+TEST(IsShellWindowClass, KnowsTheDesktopAndTheShellInAnyCaseAndNothingElse) {
+    for (std::string_view shell : {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd",
+                                   "Windows.UI.Core.CoreWindow", "workerw", "SHELL_SECONDARYTRAYWND"})
+        EXPECT_TRUE(IsShellWindowClass(shell)) << shell;
+    for (std::string_view other : {"Notepad", "", "WorkerW2", "Shell_TrayWn", "CabinetWClass",
+                                   "ApplicationFrameWindow", "Windows.UI.Core.CoreWindo"})
+        EXPECT_FALSE(IsShellWindowClass(other)) << other;
+}
+
 TEST(IsWebAddress, KnowsThreeCaseSensitivePrefixes) {
     for (std::string_view yes : {"http://a", "https://a", "www.a", "http://", "www."})
         EXPECT_TRUE(IsWebAddress(yes)) << yes;

@@ -247,3 +247,30 @@ TEST_F(ControlTest, ListViewCutsRowTextAndTipsToTheBufferBetweenCharacters) {
     EXPECT_EQ(std::string(tip.c_str()), "tip");
     EXPECT_EQ(tip.substr(5), "#####");
 }
+
+// A character typed reaches the form's key preview and the list's handler as its whole UTF-16
+// code unit: "č" (U+010D) cut to a byte would be Enter, which opens the editor on a row.
+TEST_F(ControlTest, ATypedCharacterReachesTheKeyHandlersWhole) {
+    TListView* list = nullptr;
+    TTestForm* form = MakeForm([&](TTestForm& f) {
+        list = Place<TListView>(f, &f, {10, 10, 300, 150});
+        list->AddColumn("Name", 100);
+    });
+    std::vector<char16_t> previewed, listed;
+    form->SetKeyPreview(true);
+    form->OnKeyPress = [&](TObject*, char16_t& key) { previewed.push_back(key); };
+    list->OnKeyPress = [&](TObject*, char16_t& key) { listed.push_back(key); };
+    ShowInFront(form);
+    ::SetFocus(list->Handle());
+    INPUT in[2]{};
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wScan = 0x010D;
+        i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ASSERT_EQ(::SendInput(2, in, sizeof(INPUT)), 2u);
+    EXPECT_TRUE(WaitFor([&] { return !listed.empty(); }, 3000));
+    EXPECT_EQ(previewed, std::vector<char16_t>{0x010D});
+    EXPECT_EQ(listed, std::vector<char16_t>{0x010D});
+}
