@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/Keys.h"
-#include "app/Text.h"
+#include "framework/Text.h"
 #include "framework/WinText.h"
 #include "settings/KeyPaths.h"
 
@@ -26,7 +26,7 @@ const char* const kMoving = "~Moving";
 const char* const kValueNames[] = {"Address", "VirtualKey", "Ctrl", "Alt", "Shift", "Enabled"};
 
 // Subkey names compare as the registry compares them: letter case does not count.
-std::string Fold(const std::string& name) { return UpperAscii(name); }
+std::string Fold(const std::string& name) { return fw::UpperAscii(name); }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& name, LSTATUS code = ERROR_SUCCESS) {
     std::string message = what + " '" + name + "'";

@@ -1,6 +1,7 @@
 #include "settings/RunEntry.h"
 
 #include "app/Text.h"
+#include "framework/Text.h"
 
 std::string RunEntryFor(std::string_view programPath) {
     std::string entry(programPath);
@@ -11,5 +12,5 @@ std::string RunEntryFor(std::string_view programPath) {
 bool RunEntryNames(std::string_view stored, std::string_view programPath) {
     std::string path = TrimControl(stored);
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
-    return UpperAscii(path) == UpperAscii(programPath);
+    return fw::UpperAscii(path) == fw::UpperAscii(programPath);
 }

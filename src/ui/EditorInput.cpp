@@ -4,6 +4,7 @@
 
 #include "app/Keys.h"
 #include "app/Text.h"
+#include "framework/Text.h"
 
 const std::array<std::string_view, 13> ExampleActions = {
     "examples of valid inputs:",
@@ -23,7 +24,7 @@ const std::array<std::string_view, 13> ExampleActions = {
 
 bool IsExampleHeading(int line) { return line == 0 || line == 1; }
 
-int TypedKeyIndex(std::string_view text) { return KeyIndexOfName(TrimControl(UpperAscii(text))); }
+int TypedKeyIndex(std::string_view text) { return KeyIndexOfName(TrimControl(fw::UpperAscii(text))); }
 
 TEditorCheck CheckEditorInput(const TEditorInput& input) {
     TEditorCheck check;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Text.h"
+#include "framework/Text.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
