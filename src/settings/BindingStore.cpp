@@ -5,7 +5,6 @@
 
 #include "app/Keys.h"
 #include "framework/Text.h"
-#include "framework/WinText.h"
 #include "settings/KeyPaths.h"
 
 namespace {
@@ -29,12 +28,7 @@ const char* const kValueNames[] = {"Address", "VirtualKey", "Ctrl", "Alt", "Shif
 std::string Fold(const std::string& name) { return fw::UpperAscii(name); }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& name, LSTATUS code = ERROR_SUCCESS) {
-    std::string message = what + " '" + name + "'";
-    if (code != ERROR_SUCCESS) {
-        const std::string reason = fw::SystemErrorText(static_cast<DWORD>(code));
-        if (!reason.empty()) message += ": " + reason;
-    }
-    throw ERegistryException(message);
+    throw ERegistryException(RegistryErrorText(what, name, code));
 }
 
 void OpenOrFail(TRegistry& reg, const std::string& path, const std::string& name, bool create) {

@@ -14,3 +14,7 @@ bool RunEntryNames(std::string_view stored, std::string_view programPath) {
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
     return fw::UpperAscii(path) == fw::UpperAscii(programPath);
 }
+
+bool IsRunEntryType(TRegDataType type) {
+    return type == TRegDataType::rdString || type == TRegDataType::rdExpandString;
+}
