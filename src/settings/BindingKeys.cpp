@@ -20,6 +20,10 @@ const char* const kValueNames[] = {"Address", "VirtualKey", "Ctrl", "Alt", "Shif
 
 // Subkey and value names compare as the registry compares them: letter case does not count.
 std::string Fold(const std::string& name) { return fw::UpperAscii(name); }
+// The names the load compares with, folded once.
+const std::string kFoldedFirstRun = Fold(kFirstRun), kFoldedUnfinished = Fold(kUnfinished);
+const std::string kFoldedValueNames[] = {Fold(kValueNames[0]), Fold(kValueNames[1]), Fold(kValueNames[2]),
+                                         Fold(kValueNames[3]), Fold(kValueNames[4]), Fold(kValueNames[5])};
 
 std::vector<TRegValue> Whole(const TBinding& b) {
     return {SzValue("Address", b.Action), DwordValue("VirtualKey", b.VirtualKey()), DwordValue("Ctrl", b.Ctrl()),
@@ -56,10 +60,10 @@ TBindingKey ReadBindingKey(const std::vector<TRegValue>& values) {
     bool ours = true;  // only the values a save writes: anything else was put there by someone else
     for (const TRegValue& v : values) {
         const std::string name = Fold(v.Name);
-        bool known = name == Fold(kUnfinished);
+        bool known = name == kFoldedUnfinished;
         key.Marked = key.Marked || known;
         for (int i = 0; i < 6; ++i)
-            if (name == Fold(kValueNames[i])) found[i] = &v, known = true;
+            if (name == kFoldedValueNames[i]) found[i] = &v, known = true;
         ours = ours && known;
     }
     int missing = 0;
@@ -150,8 +154,8 @@ TBindingKeys::TFound TBindingKeys::Read(const TStoredKey& stored) {
     std::set<std::string> listed, shortcuts;
     for (const TStoredSubkey& s : stored.Subkeys) {
         if (s.Name.empty()) continue;
-        present.emplace(Fold(s.Name), &s);
-        std::string target = Fold(s.Name[0] == kStaging ? s.Name.substr(1) : s.Name);
+        const std::string& folded = present.emplace(Fold(s.Name), &s).first->first;
+        std::string target = folded[0] == kStaging ? folded.substr(1) : folded;
         if (listed.insert(target).second) targets.push_back(std::move(target));
     }
     auto read = [](const TStoredSubkey* s) { return s->Opened ? std::optional(ReadBindingKey(s->Values)) : std::nullopt; };
@@ -160,7 +164,7 @@ TBindingKeys::TFound TBindingKeys::Read(const TStoredKey& stored) {
         found.Held.emplace(Fold(name), name);
     };
     for (const std::string& target : targets) {
-        if (target == Fold(kFirstRun) || target.empty()) continue;
+        if (target == kFoldedFirstRun || target.empty()) continue;
         auto n = present.find(target);
         auto s = present.find(kStaging + target);
         const bool hasKey = n != present.end();
@@ -222,9 +226,8 @@ TLoadedBindings TBindingKeys::Load(const TStoredKey& current, const TStoredKey& 
     result.Unreadable = std::move(found.Unreadable);
     FKnown = std::move(found.Known);
     FOwned = std::move(found.Owned);
-    FHeld = found.Held;
-    FHeldShortcuts = std::move(found.HeldCopies);
-    FHeldShortcuts.insert(found.Held.begin(), found.Held.end());
+    FHeld = std::move(found.Held);
+    FHeldCopies = std::move(found.HeldCopies);
     FMove = {};
     FMove.Unmark = current.Moving;
     if (ReadsLegacy(current)) {
@@ -256,9 +259,10 @@ TLoadedBindings TBindingKeys::Load(const TStoredKey& current, const TStoredKey& 
 }
 
 std::optional<std::string> TBindingKeys::HeldBy(const TBinding& b) const {
-    auto held = FHeldShortcuts.find(Fold(b.SubkeyName()));
-    if (held == FHeldShortcuts.end()) return std::nullopt;
-    return held->second;
+    const std::string name = Fold(b.SubkeyName());
+    for (const auto* held : {&FHeldCopies, &FHeld})
+        if (auto it = held->find(name); it != held->end()) return it->second;
+    return std::nullopt;
 }
 
 bool TBindingKeys::HoldsExactly(const std::vector<TRegValue>& values, const TBinding& b) {
@@ -289,7 +293,7 @@ TSavePlan TBindingKeys::PlanSave(const std::vector<TBinding>& bindings, const st
         const std::string key = Fold(name);
         // A wanted binding's staging copy goes with the binding's own save.
         const bool wantedStaging = !key.empty() && key[0] == kStaging && wanted.count(key.substr(1));
-        if (key == Fold(kFirstRun) || wanted.count(key) || wantedStaging || !FOwned.count(key)) continue;
+        if (key == kFoldedFirstRun || wanted.count(key) || wantedStaging || !FOwned.count(key)) continue;
         plan.Ops.push_back({TSaveOp::Delete, name, false, {}, "", TSaveOp::NoLeftover, key, {}});
     }
     return plan;

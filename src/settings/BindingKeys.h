@@ -112,7 +112,8 @@ private:
     std::set<std::string> FOwned;          // folded names of the subkeys read or written as ours
     // Folded name -> the name as stored, of every subkey of the current key reported.
     std::map<std::string, std::string> FHeld;
-    std::map<std::string, std::string> FHeldShortcuts;  // what HeldBy answers, by folded name
+    // Folded name of a shortcut no binding loaded for -> a reported staging copy holding it.
+    std::map<std::string, std::string> FHeldCopies;
     TMovePlan FMove;
     bool FLoadCompleted = false;
 };
