@@ -16,8 +16,8 @@ void DeleteKeyOrFail(TRegistry& reg, const std::string& path, const std::string&
     if (!reg.DeleteKey(path) && reg.KeyExists(path)) Fail("Failed to delete key", name);
 }
 
-// Every subkey of the key at path with all its values, one pass: a key with none costs one
-// call, whatever it is. Nothing when the key cannot be opened.
+// Every subkey of the key at path with all its values, in one pass: each subkey opened once
+// and its values read together. Nothing when the key cannot be opened.
 TStoredKey ReadKey(TRegistry& reg, const std::string& path) {
     TStoredKey key;
     if (!reg.OpenKeyReadOnly(path)) return key;
