@@ -22,7 +22,7 @@
 #include "Outside.h"
 #include "Report.h"
 #include "app/Keys.h"
-#include "framework/Text.h"
+#include "app/Text.h"
 #include "ui/BindingOrder.h"
 
 using namespace bench;
@@ -97,10 +97,10 @@ std::vector<TBinding> AllBindings(const std::string& action) {
 // The stored bindings as the registry lists them (the order both programs load them in).
 std::vector<TBinding> StoredOrder(const std::string& key, const std::vector<TBinding>& bindings) {
     std::map<std::string, TBinding> byName;
-    for (const TBinding& b : bindings) byName[fw::UpperAscii(b.SubkeyName())] = b;
+    for (const TBinding& b : bindings) byName[UpperAscii(b.SubkeyName())] = b;
     std::vector<TBinding> ordered;
     for (const std::string& name : SubKeys(key)) {
-        auto it = byName.find(fw::UpperAscii(name));
+        auto it = byName.find(UpperAscii(name));
         if (it != byName.end()) ordered.push_back(it->second);
     }
     return ordered;

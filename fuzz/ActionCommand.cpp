@@ -6,7 +6,6 @@
 
 #include "FuzzCheck.h"
 #include "app/Text.h"
-#include "framework/Text.h"
 #include "launch/ActionCommand.h"
 
 namespace {
@@ -102,7 +101,7 @@ void CheckWords(std::string_view program) {
     // Letter case never matters, and only the four words themselves are words.
     const std::string mixed = fuzz::MixCase(program, program.size() * 0x9E3779B97F4A7C15u);
     FUZZ_CHECK(ClassifyProgramPart(mixed) == word);
-    const std::string upper = fw::UpperAscii(program);
+    const std::string upper = UpperAscii(program);
     TBuiltInWord expected = TBuiltInWord::None;
     for (const TWord& w : words)
         if (upper == w.Text) expected = w.Word;

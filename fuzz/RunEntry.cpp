@@ -5,7 +5,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "framework/Text.h"
+#include "app/Text.h"
 #include "settings/RunEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -26,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(RunEntryNames(entry, fuzz::MixCase(path, size * 0x9E3779B97F4A7C15u)));
     FUZZ_CHECK(RunEntryNames(" \t" + entry + "\r\n", path));
     FUZZ_CHECK(RunEntryNames("\"" + std::string(path) + "\"", path));
-    FUZZ_CHECK(RunEntryNames(entry, other) == (fw::UpperAscii(path) == fw::UpperAscii(other)));
+    FUZZ_CHECK(RunEntryNames(entry, other) == (UpperAscii(path) == UpperAscii(other)));
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "launch/ActionCommand.h"
 
 #include "app/Text.h"
-#include "framework/Text.h"
 
 TActionParts SplitActionCommand(std::string_view command) {
     TActionParts parts;
@@ -29,7 +28,7 @@ TActionParts SplitActionCommand(std::string_view command) {
 }
 
 TBuiltInWord ClassifyProgramPart(std::string_view program) {
-    const std::string word = fw::UpperAscii(program);
+    const std::string word = UpperAscii(program);
     if (word == "USER_CLIPBOARD") return TBuiltInWord::Clipboard;
     if (word == "USER_HIDE_WINDOW") return TBuiltInWord::HideWindow;
     if (word == "USER_SHOW_WINDOW") return TBuiltInWord::ShowWindow;

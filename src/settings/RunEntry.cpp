@@ -1,7 +1,6 @@
 #include "settings/RunEntry.h"
 
 #include "app/Text.h"
-#include "framework/Text.h"
 
 std::string RunEntryFor(std::string_view programPath) {
     std::string entry(programPath);
@@ -12,7 +11,7 @@ std::string RunEntryFor(std::string_view programPath) {
 bool RunEntryNames(std::string_view stored, std::string_view programPath) {
     std::string path = TrimControl(stored);
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
-    return fw::UpperAscii(path) == fw::UpperAscii(programPath);
+    return UpperAscii(path) == UpperAscii(programPath);
 }
 
 bool IsRunEntryType(TRegDataType type) {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/Text.h"
+#include "app/Text.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/ListView.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "framework/Text.h"
+#include "app/Text.h"
 
-std::string BindingSortKey(const std::string& text) { return fw::UpperAscii(text); }
+std::string BindingSortKey(const std::string& text) { return UpperAscii(text); }
 
 int CompareBindingKeys(const std::string& a, const std::string& b) {
     auto fold = [](char c) {

@@ -4,7 +4,6 @@
 
 #include "app/Keys.h"
 #include "app/Text.h"
-#include "framework/Text.h"
 
 const std::array<std::string_view, 13> ExampleActions = {
     "examples of valid inputs:",
@@ -24,7 +23,7 @@ const std::array<std::string_view, 13> ExampleActions = {
 
 bool IsExampleHeading(int line) { return line == 0 || line == 1; }
 
-int TypedKeyIndex(std::string_view text) { return KeyIndexOfName(TrimControl(fw::UpperAscii(text))); }
+int TypedKeyIndex(std::string_view text) { return KeyIndexOfName(TrimControl(UpperAscii(text))); }
 
 TEditorCheck CheckEditorInput(const TEditorInput& input) {
     TEditorCheck check;

@@ -16,7 +16,7 @@
 
 #include "Driver.h"
 #include "WindowOwnerProcess.h"
-#include "framework/Text.h"
+#include "app/Text.h"
 
 using namespace e2e;
 
@@ -181,7 +181,7 @@ TEST_F(Install, InstallsUpgradesOverARunningCopyAndUninstallsKeepingTheBindings)
     ASSERT_TRUE(Exists(exe));
     EXPECT_TRUE(Exists(dir + "\\LICENSE"));
     EXPECT_EQ(Contents(exe), Contents(Required("TARVO_PORTABLE_EXE"))) << "the zip's program differs";
-    EXPECT_EQ(fw::UpperAscii(ShortcutTarget(shortcut)), fw::UpperAscii(exe));
+    EXPECT_EQ(UpperAscii(ShortcutTarget(shortcut)), UpperAscii(exe));
     EXPECT_EQ(EntriesNamed("Tarvo2000"), std::vector<std::string>{"Tarvo2000"});
     EXPECT_EQ(Entry("DisplayVersion"), "1.2.181");
     EXPECT_EQ(Entry("DisplayVersion"), PackageVersionOf(exe));
@@ -240,7 +240,7 @@ TEST_F(Install, UninstallRemovesOnlyARunEntryThatStartsTheInstalledCopy) {
     const std::vector<TCase> cases = {
         {exe, true},
         {"\"" + exe + "\"", true},
-        {fw::UpperAscii(exe), true},
+        {UpperAscii(exe), true},
         {"C:\\Portable\\Tarvo.exe", false},
         {exe + ".old", false},
     };

@@ -1,5 +1,4 @@
 #include "app/Text.h"
-#include "framework/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +8,17 @@
 namespace {
 
 TEST(UpperAscii, ConvertsOnlyLowerCaseLatinLetters) {
-    EXPECT_EQ(fw::UpperAscii("abcxyz"), "ABCXYZ");
-    EXPECT_EQ(fw::UpperAscii("Http://Example.com/a?b=1"), "HTTP://EXAMPLE.COM/A?B=1");
-    EXPECT_EQ(fw::UpperAscii("`{@["), "`{@["); // neighbours of a..z and A..Z
-    EXPECT_EQ(fw::UpperAscii(""), "");
+    EXPECT_EQ(UpperAscii("abcxyz"), "ABCXYZ");
+    EXPECT_EQ(UpperAscii("Http://Example.com/a?b=1"), "HTTP://EXAMPLE.COM/A?B=1");
+    EXPECT_EQ(UpperAscii("`{@["), "`{@["); // neighbours of a..z and A..Z
+    EXPECT_EQ(UpperAscii(""), "");
 }
 
 TEST(UpperAscii, LeavesUtf8AndControlBytesAlone) {
-    EXPECT_EQ(fw::UpperAscii("\xC3\xA4pfel"), "\xC3\xA4PFEL"); // "äpfel": ä stays as it is
-    EXPECT_EQ(fw::UpperAscii("\xD1\x8F"), "\xD1\x8F");         // Cyrillic "я"
-    EXPECT_EQ(fw::UpperAscii(std::string_view("a\0b", 3)), std::string_view("A\0B", 3));
-    EXPECT_EQ(fw::UpperAscii("\t\r\n"), "\t\r\n");
+    EXPECT_EQ(UpperAscii("\xC3\xA4pfel"), "\xC3\xA4PFEL"); // "äpfel": ä stays as it is
+    EXPECT_EQ(UpperAscii("\xD1\x8F"), "\xD1\x8F");         // Cyrillic "я"
+    EXPECT_EQ(UpperAscii(std::string_view("a\0b", 3)), std::string_view("A\0B", 3));
+    EXPECT_EQ(UpperAscii("\t\r\n"), "\t\r\n");
 }
 
 TEST(TrimControl, RemovesBlanksAndControlCharactersAtBothEnds) {
@@ -74,7 +73,7 @@ TEST(CopyUtf8Prefix, CutsOnlyBetweenCharactersAndAlwaysEndsWithZero) {
         SCOPED_TRACE(c.Name);
         // Room past the given size shows any byte written beyond it.
         std::string buffer(c.Size + 4, '#');
-        fw::CopyUtf8Prefix(buffer.data(), c.Size, c.Text);
+        CopyUtf8Prefix(buffer.data(), c.Size, c.Text);
         EXPECT_EQ(std::string(buffer.c_str()), c.Expected);
         EXPECT_EQ(buffer.substr(c.Size), "####");
     }
@@ -82,7 +81,7 @@ TEST(CopyUtf8Prefix, CutsOnlyBetweenCharactersAndAlwaysEndsWithZero) {
 
 TEST(CopyUtf8Prefix, WritesNothingIntoABufferOfSizeZero) {
     char buffer[2] = {'#', '#'};
-    fw::CopyUtf8Prefix(buffer, 0, "abc");
+    CopyUtf8Prefix(buffer, 0, "abc");
     EXPECT_EQ(buffer[0], '#');
     EXPECT_EQ(buffer[1], '#');
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Text.h"
+#include "app/Text.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
