@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/Text.h"
+#include "framework/Text.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
 

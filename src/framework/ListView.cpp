@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "app/Text.h"
+#include "framework/Text.h"
 
 namespace fw {
 

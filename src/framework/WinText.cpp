@@ -1,6 +1,6 @@
 #include "framework/WinText.h"
 
-#include "app/Text.h"
+#include "framework/Text.h"
 
 namespace fw {
 

@@ -32,7 +32,7 @@ std::string MakeSettingsKeyPath(std::string_view Group, std::string_view Company
 
 std::string MakeHotKeysKeyPath(std::string_view Group, std::string_view Company,
                                std::string_view Application, std::string_view User) {
-    return MakeSettingsKeyPath(Group, Company, Application, User) + "HotKeys\\";
+    return MakeSettingsKeyPath(Group, Company, Application, User) + kHotKeysKey;
 }
 
 TRegKeyPath SplitKeyPath(std::string_view Path) {

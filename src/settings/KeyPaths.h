@@ -17,6 +17,8 @@ std::string SettingsUserPart(std::string_view User);
 // \Group\Company\Application\<user part>\  (the program's settings key)
 std::string MakeSettingsKeyPath(std::string_view Group, std::string_view Company,
                                 std::string_view Application, std::string_view User);
+// The bindings key's name under the settings key.
+inline constexpr const char* kHotKeysKey = "HotKeys\\";
 // The settings key followed by "HotKeys\".
 std::string MakeHotKeysKeyPath(std::string_view Group, std::string_view Company,
                                std::string_view Application, std::string_view User);

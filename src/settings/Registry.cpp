@@ -5,12 +5,16 @@
 #include <cstring>
 #include <limits>
 
+#include "framework/WinText.h"
 #include "settings/KeyPaths.h"
+
+static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
+              kRegBinary == REG_BINARY && kRegDword == REG_DWORD);
 
 namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& name) {
-    throw ERegistryException(std::string(what) + " '" + name + "'");
+    throw ERegistryException(RegistryErrorText(what, name));
 }
 
 // Reads a value's type and bytes, with a buffer grown until the data fits: the
@@ -84,11 +88,10 @@ bool DeleteTree(const TRegistryApi& api, HKEY parent, const std::string& subKey)
 
 }  // namespace
 
-std::optional<std::int32_t> DwordOf(DWORD type, const std::string& data) {
-    if (type != REG_DWORD || data.size() != sizeof(DWORD)) return std::nullopt;
-    std::int32_t value = 0;
-    std::memcpy(&value, data.data(), sizeof value);
-    return value;
+std::string RegistryErrorText(const std::string& what, const std::string& name, LSTATUS code) {
+    const std::string message = what + " '" + name + "'";
+    const std::string reason = code == ERROR_SUCCESS ? "" : fw::SystemErrorText(static_cast<DWORD>(code));
+    return reason.empty() ? message : message + ": " + reason;
 }
 
 const TRegistryApi& TRegistryApi::System() {
@@ -165,23 +168,7 @@ bool TRegistry::GetDataInfo(const std::string& name, TRegDataInfo& info) const {
     if (!FCurrentKey || ::RegQueryValueExA(FCurrentKey.Get(), name.c_str(), nullptr, &type, nullptr,
                                            &size) != ERROR_SUCCESS)
         return false;
-    switch (type) {
-        case REG_SZ:
-            info.RegData = TRegDataType::rdString;
-            break;
-        case REG_EXPAND_SZ:
-            info.RegData = TRegDataType::rdExpandString;
-            break;
-        case REG_DWORD:
-            info.RegData = TRegDataType::rdInteger;
-            break;
-        case REG_BINARY:
-            info.RegData = TRegDataType::rdBinary;
-            break;
-        default:
-            info.RegData = TRegDataType::rdUnknown;
-            break;
-    }
+    info.RegData = RegDataType(type);
     info.DataSize = size;
     return true;
 }
@@ -225,6 +212,11 @@ bool TRegistry::ReadBool(const std::string& name) const { return ReadInteger(nam
 
 bool TRegistry::ReadRaw(const std::string& name, DWORD& type, std::string& data) const {
     return QueryValue(FCurrentKey.Get(), name, type, data);
+}
+
+void TRegistry::WriteRaw(const TRegValue& value) {
+    if (value.Data.size() > std::numeric_limits<DWORD>::max()) Fail("Failed to set data for", value.Name);
+    PutData(value.Name, value.Type, value.Data.data(), static_cast<DWORD>(value.Data.size()));
 }
 
 void TRegistry::WriteBool(const std::string& name, bool value) {

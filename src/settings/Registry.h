@@ -12,24 +12,18 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "settings/RegValue.h"
 
-// A read or write of a value that failed; the message names the value.
+// A registry operation that failed; the message names the key or value.
 class ERegistryException : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// The number a value's raw bytes hold when it is a REG_DWORD of four bytes; nothing otherwise.
-std::optional<std::int32_t> DwordOf(DWORD type, const std::string& data);
-
-enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
-
-// One value of a key as it is stored.
-struct TRegValue {
-    std::string Name;
-    DWORD Type = REG_NONE;
-    std::string Data;
-};
+// The one form of every registry error the program tells: what failed, the name in quotes,
+// and the system's reason for code when there is one ("Failed to create key 'x': Access
+// is denied.").
+std::string RegistryErrorText(const std::string& what, const std::string& name, LSTATUS code = ERROR_SUCCESS);
 
 struct TRegDataInfo {
     TRegDataType RegData = TRegDataType::rdUnknown;
@@ -107,6 +101,8 @@ public:
     void WriteBool(const std::string& name, bool value);
     // A value's type and raw bytes in one call; false when it is missing.
     bool ReadRaw(const std::string& name, DWORD& type, std::string& data) const;
+    // The value as given: its name, type and bytes.
+    void WriteRaw(const TRegValue& value);
 
     // Replace the list with the current key's subkey or value names (empty without one).
     void GetKeyNames(std::vector<std::string>& list) const;

@@ -2,6 +2,10 @@
 
 #include "app/Text.h"
 
+bool IsRunEntryType(TRegDataType type) {
+    return type == TRegDataType::rdString || type == TRegDataType::rdExpandString;
+}
+
 std::string RunEntryFor(std::string_view programPath) {
     std::string entry(programPath);
     if (entry.find(' ') != std::string::npos) entry = '"' + entry + '"';

@@ -1,6 +1,5 @@
 #include "settings/Settings.h"
 
-#include "framework/WinText.h"
 #include "settings/QmReg.h"
 #include "settings/RunEntry.h"
 
@@ -18,11 +17,11 @@ std::optional<int> ReadNumber(const TRegistry& reg, const char* name, int min, i
     if (!reg.ReadRaw(name, type, data)) return std::nullopt;
     const std::optional<std::int32_t> value = DwordOf(type, data);
     if (!value) {
-        errors.push_back(std::string("Invalid data type for '") + name + "'");
+        errors.push_back(RegistryErrorText("Invalid data type for", name));
         return std::nullopt;
     }
     if (*value < min || *value > max) {
-        errors.push_back(std::string("Value out of range for '") + name + "': " + std::to_string(*value));
+        errors.push_back(RegistryErrorText("Value out of range for", name) + ": " + std::to_string(*value));
         return std::nullopt;
     }
     return *value;
@@ -55,10 +54,8 @@ std::optional<bool> ReadNewBrowser(const TRegistry& reg, std::vector<std::string
 }
 
 void OpenForWriting(TRegistry& reg, const std::string& path) {
-    if (reg.OpenKey(path, true)) return;
-    const std::string message = "Failed to create key '" + path + "'";
-    const std::string reason = fw::SystemErrorText(static_cast<DWORD>(reg.LastOpenError()));
-    throw ERegistryException(reason.empty() ? message : message + ": " + reason);
+    if (!reg.OpenKey(path, true))
+        throw ERegistryException(RegistryErrorText("Failed to create key", path, reg.LastOpenError()));
 }
 
 TStartupApproval ReadStartupApproval(TRegistry& reg) {
@@ -83,8 +80,7 @@ void WriteRunEntry(TRegistry& reg, bool flag, const std::string& programPath) {
         reg.WriteString(kRunValue, RunEntryFor(programPath));
         return;
     }
-    const TRegDataType type = reg.GetDataType(kRunValue);
-    if (type == TRegDataType::rdString || type == TRegDataType::rdExpandString) reg.DeleteValueOrFail(kRunValue);
+    if (IsRunEntryType(reg.GetDataType(kRunValue))) reg.DeleteValueOrFail(kRunValue);
 }
 
 void WriteNewBrowser(TRegistry& reg, const std::string& settingsKey, bool flag) {

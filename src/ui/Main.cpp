@@ -77,7 +77,7 @@ void TFormMain::DescribeList() {
 
 void TFormMain::DescribeTray() {
     TrayIcon1->SetCycleInterval(250);
-    TrayIcon1->SetHint(TrayHint(0, 0));
+    TrayIcon1->SetHint("Tarvo2000 v1.2");
     TrayIcon1->SetShowHint(true);
     TrayIcon1->SetIconResource("TRAYICON");
     TrayIcon1->SetIconIndex(0);

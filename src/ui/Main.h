@@ -12,7 +12,6 @@
 #include "framework/Form.h"
 #include "framework/ListView.h"
 #include "framework/Menus.h"
-#include "framework/Timer.h"
 #include "hotkeys/QmHotKey.h"
 #include "launch/Launch.h"
 #include "settings/BindingStore.h"
@@ -136,14 +135,10 @@ private:
     void Switched(const TListChange& change);
     // Tells the user which of these rows' shortcuts another program holds, in one message.
     void ReportRefused(const std::vector<int>& rows);
-    // Reads a slice of the stored subkeys the load left; ResumeLoad goes on after a pause.
-    void LoadRest(fw::TObject* Sender);
-    void ResumeLoad() { if (FLoadTimer && FStore->Pending()) FLoadTimer->SetEnabled(true); }
 
     TBindingList FList;
     std::unique_ptr<TBindingStore> FStore;
     std::unique_ptr<TBindingViews> FViews;
-    fw::TTimer* FLoadTimer = nullptr;  // while stored subkeys are left to read
     bool FEditing = false;
     bool FEndingSession = false;
 };

@@ -137,7 +137,7 @@ void TFormMain::OpenEditor(TFormAccelerator& editor) {
     struct TEditing {
         TFormMain& Form;
         explicit TEditing(TFormMain& form) : Form(form) { Form.FEditing = true, Form.UpdateTrayItems(Form.Visible()); }
-        ~TEditing() { Form.FEditing = false, Form.UpdateTrayItems(Form.Visible()), Form.ResumeLoad(); }
+        ~TEditing() { Form.FEditing = false, Form.UpdateTrayItems(Form.Visible()); }
     } editing_(*this);
     const std::optional<TBinding> result = editor.Edit(request);
     // Exit chosen during the edit ends the program: nothing is applied, nothing shown.

@@ -5,7 +5,6 @@
 #include "framework/Application.h"
 #include "framework/WinText.h"
 #include "launch/Launch.h"
-#include "settings/KeyPaths.h"
 #include "settings/Settings.h"
 #include "ui/Main.h"
 #include "ui/Messages.h"
@@ -13,9 +12,7 @@
 
 using namespace fw;
 
-std::string TFormMain::SettingsKeyPath() {
-    return MakeSettingsKeyPath(QmR->Group(), QmR->Company(), QmR->Application(), QmR->User());
-}
+std::string TFormMain::SettingsKeyPath() { return FStore->SettingsKeyPath(); }
 
 std::string TFormMain::HotKeysKeyPath() { return FStore->HotKeysKeyPath(); }
 
@@ -35,25 +32,6 @@ void TFormMain::LoadBindings() {
     if (!loaded.Unreadable.empty())
         ShowMessageBox(UnreadableMessage(loaded.Unreadable), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
     if (!loaded.MoveError.empty()) Application->ShowError(loaded.MoveError);
-    // What the load left is read while the program runs, a slice per tick: timer messages
-    // wait for input and painting, so the window stays responsive.
-    if (loaded.Pending) {
-        FLoadTimer = new TTimer(this, 10);
-        FLoadTimer->OnTimer = Bind(this, &TFormMain::LoadRest);
-        Application->AddBoxWatcher(this, [this](bool open) { if (!open) ResumeLoad(); });
-    }
-}
-
-void TFormMain::LoadRest(TObject*) {
-    // Rows do not move under an open editor or message: the load goes on once they close.
-    if (FEditing || Application->OpenBoxes() > 0) return FLoadTimer->SetEnabled(false);
-    const TLoadedBindings more = FStore->LoadMore(200, FList.Bindings());
-    Follow(FList.AddAll(more.Bindings));
-    TrayIcon1->SetHint(TrayHint(FStore->Pending(), FStore->LeftAtLoad()));
-    if (more.Pending) return;
-    FLoadTimer->SetEnabled(false);
-    if (!more.Unreadable.empty())
-        ShowMessageBox(UnreadableMessage(more.Unreadable), "Tarvo Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void TFormMain::SetRunAtStartup(bool flag) {

@@ -23,12 +23,6 @@ std::string UnreadableMessage(const std::vector<std::string>& subkeys) {
     return text;
 }
 
-std::string TrayHint(size_t pending, size_t total) {
-    std::string hint = "Tarvo2000 v1.2";
-    if (pending == 0 || total < pending) return hint;
-    return hint + " - reading stored bindings, " + std::to_string((total - pending) * 100 / total) + "%";
-}
-
 std::string HeldShortcutMessage(const std::string& shortcut, const std::string& subkey) {
     return "The shortcut " + shortcut + " belongs to a stored binding that Tarvo could not read (\"" +
            subkey + "\" under HotKeys). That binding is kept as it is, so the shortcut cannot be "

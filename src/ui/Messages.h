@@ -11,8 +11,5 @@ const char* RefusedHint();
 std::string RefusedMessage(const std::vector<std::string>& shortcuts);
 // Tells which stored bindings (by subkey name) could not be read and were kept as they are.
 std::string UnreadableMessage(const std::vector<std::string>& subkeys);
-// The tray icon's tip; while pending of total stored subkeys are still to be read, with how far
-// that has come.
-std::string TrayHint(size_t pending, size_t total);
 // Why the editor refuses a shortcut whose subkey a stored binding it could not read holds.
 std::string HeldShortcutMessage(const std::string& shortcut, const std::string& subkey);

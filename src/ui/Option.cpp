@@ -42,9 +42,7 @@ void TFormOption::FormShow(TObject* Sender) {
     {
         TQmRegSession reg(FormMain->QmR);
         if (reg->OpenKeyReadOnly(kRunKey)) {
-            // Only text can name this program; another type is some other program's entry.
-            const TRegDataType type = reg->GetDataType(kRunValue);
-            const bool ours = type == TRegDataType::rdString || type == TRegDataType::rdExpandString;
+            const bool ours = IsRunEntryType(reg->GetDataType(kRunValue));
             if (ours) stored = reg->ReadString(kRunValue);
             // Turned off in Task Manager, the entry stays but starts nothing.
             chkStartup->SetChecked(StartsAtLogon(ours, ReadStartupApproval(*reg)));

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "shell/TrayTip.h"
-#include "ui/Messages.h"
 
 TEST(TrayTipText, IsEmptyUnlessAHintIsToBeShown) {
     EXPECT_EQ(TrayTipText("Tarvo2000 v1.2", false), "");
@@ -29,19 +28,4 @@ TEST(TrayTipText, NeverCutsInsideACharacter) {
 TEST(TrayTipText, EndsAtAnEmbeddedZero) {
     EXPECT_EQ(TrayTipText(std::string("ab\0cd", 5), true), "ab");
     EXPECT_EQ(TrayTipText(std::string("\0cd", 3), true), "");
-}
-
-// While stored subkeys are read after start-up the tip tells how far that has come.
-TEST(TrayHint, ShowsTheShareReadWhileSubkeysAreLeft) {
-    const struct {
-        size_t Pending, Total;
-        const char* Hint;
-    } cases[] = {
-        {0, 0, "Tarvo2000 v1.2"},
-        {0, 500, "Tarvo2000 v1.2"},
-        {500, 500, "Tarvo2000 v1.2 - reading stored bindings, 0%"},
-        {1, 3, "Tarvo2000 v1.2 - reading stored bindings, 66%"},
-        {7, 3, "Tarvo2000 v1.2"},  // more left than there were: nothing sensible to show
-    };
-    for (const auto& c : cases) EXPECT_EQ(TrayHint(c.Pending, c.Total), c.Hint) << c.Pending << "/" << c.Total;
 }

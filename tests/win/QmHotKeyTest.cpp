@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/Keys.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "hotkeys/QmHotKey.h"
@@ -413,4 +414,20 @@ TEST_F(QmHotKeyTest, APressQueuedForAnItemSwitchedOffSinceRunsNothing) {
     item->SetEnabled(true);
     PostHotKey(item->Identifier());
     EXPECT_EQ(pressed, (std::vector<std::uint16_t>{0}));
+}
+
+// The codes the registry stores and the system registers are Windows' own.
+TEST(KeyTable, EveryCodeIsTheSystemsVirtualKeyOfThatName) {
+    std::vector<int> expected{0,         VK_CANCEL, VK_BACK,   VK_TAB,     VK_CLEAR,  VK_RETURN,
+                              VK_PAUSE,  VK_CAPITAL, VK_ESCAPE, VK_SPACE,  VK_PRIOR,  VK_NEXT,
+                              VK_END,    VK_HOME,   VK_LEFT,   VK_UP,      VK_RIGHT,  VK_DOWN,
+                              VK_SELECT, VK_EXECUTE, VK_SNAPSHOT, VK_INSERT, VK_DELETE, VK_HELP};
+    for (int c = '0'; c <= '9'; ++c) expected.push_back(c);
+    for (int c = 'A'; c <= 'Z'; ++c) expected.push_back(c);
+    for (int i = 0; i < 10; ++i) expected.push_back(VK_NUMPAD0 + i);
+    for (int vk : {VK_MULTIPLY, VK_ADD, VK_SEPARATOR, VK_SUBTRACT, VK_DECIMAL, VK_DIVIDE}) expected.push_back(vk);
+    for (int i = 0; i < 24; ++i) expected.push_back(VK_F1 + i);
+    for (int vk : {VK_NUMLOCK, VK_SCROLL, VK_APPS}) expected.push_back(vk);
+    ASSERT_EQ(expected.size(), static_cast<size_t>(KeyCount));
+    for (int i = 0; i < KeyCount; ++i) EXPECT_EQ(KeyCodes[static_cast<size_t>(i)], expected[static_cast<size_t>(i)]) << KeyNames[static_cast<size_t>(i)];
 }
