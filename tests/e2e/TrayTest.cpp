@@ -170,7 +170,9 @@ TEST_F(Tray, EveryHideTakesTheTaskbarButtonAwayAndEveryShowBringsItBack) {
             ASSERT_TRUE(tarvo.ChooseFromTrayMenu('s'));
         }
         byClick = !byClick;
-        ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }));
+        // The tray menu takes the foreground for the hidden main window while it is open, so
+        // the foreground alone does not say the show has happened.
+        ASSERT_TRUE(WaitFor([&] { return Visible(main) && ::GetForegroundWindow() == main; }));
         EXPECT_TRUE(Visible(app));
         hide.Hide();
         ASSERT_TRUE(WaitFor([&] { return !Visible(main); }));
