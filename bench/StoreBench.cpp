@@ -150,17 +150,23 @@ void PlantJunk(int from, int to) {
     ::RegCloseKey(root);
 }
 
-// The bare enumeration: every subkey's name, nothing read.
-size_t BareEnumerate() {
-    HKEY root = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, KEY_READ, &root)) return 0;
+// Every subkey's name under an open key.
+std::vector<std::string> SubkeyNames(HKEY root) {
     std::vector<std::string> names;
     char name[256];
     for (DWORD i = 0, n = sizeof name; !::RegEnumKeyExA(root, i, name, &n, nullptr, nullptr, nullptr, nullptr);
          ++i, n = sizeof name)
         names.emplace_back(name, n);
+    return names;
+}
+
+// The bare enumeration: every subkey's name, nothing read.
+size_t BareEnumerate() {
+    HKEY root = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, KEY_READ, &root)) return 0;
+    const size_t count = SubkeyNames(root).size();
     ::RegCloseKey(root);
-    return names.size();
+    return count;
 }
 
 // The least the registry's documented calls do to learn every subkey's values: list the names,
@@ -168,13 +174,8 @@ size_t BareEnumerate() {
 size_t BareReadAll() {
     HKEY root = nullptr;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, HotKeysPath().c_str(), 0, KEY_READ, &root)) return 0;
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD i = 0, n = sizeof name; !::RegEnumKeyExA(root, i, name, &n, nullptr, nullptr, nullptr, nullptr);
-         ++i, n = sizeof name)
-        names.emplace_back(name, n);
     size_t values = 0;
-    for (const std::string& subkey : names) {
+    for (const std::string& subkey : SubkeyNames(root)) {
         HKEY key = nullptr;
         if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key)) continue;
         DWORD count = 0;
