@@ -1,13 +1,16 @@
+// What the driver does to the running program: start and end it, find its windows, click its
+// tray icon, make round trips, read its list and boxes, type keys and read dialog controls.
+// What it does to the registry is in DriverRegistry.cpp, to the recording helper in
+// DriverRecord.cpp.
 #include "Driver.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
+#include "DriverText.h"
 #include "framework/Application.h"
 
 namespace e2e {
@@ -19,8 +22,6 @@ std::wstring Wide(const std::string& text) {
     ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), n);
     return result;
 }
-
-namespace {
 
 std::string Utf8(const wchar_t* text, size_t length) {
     if (length == 0) return {};
@@ -45,27 +46,13 @@ std::string FetchText(const std::function<DWORD(char*, DWORD)>& fetch, const cha
     return text;
 }
 
+namespace {
+
 // An environment variable, or the fallback when it is not set.
 std::string Environment(const char* name, const char* fallback) {
     if (::GetEnvironmentVariableA(name, nullptr, 0) == 0) return fallback;
     return FetchText([&](char* b, DWORD n) { return ::GetEnvironmentVariableA(name, b, n); },
                      (std::string(name) + " is not set").c_str());
-}
-
-// Opens (or creates) a key of HKEY_CURRENT_USER; empty when that fails.
-fw::THKey OpenKey(const std::string& path, REGSAM access, bool create) {
-    fw::THKey key;
-    const std::wstring w = Wide(path);
-    if (create)
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, w.c_str(), 0, nullptr, 0, access, nullptr, key.Put(),
-                          nullptr);
-    else
-        ::RegOpenKeyExW(HKEY_CURRENT_USER, w.c_str(), 0, access, key.Put());
-    return key;
-}
-
-std::string TempFolder() {
-    return FetchText([](char* b, DWORD n) { return ::GetTempPathA(n, b); }, "no temporary folder");
 }
 
 BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam) {
@@ -444,348 +431,6 @@ bool InMenuMode(HWND window) {
     info.cbSize = sizeof info;
     return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) &&
            (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
-}
-
-// --- Registry ---------------------------------------------------------------------------
-
-TRegValue StringValue(const std::string& text) {
-    std::wstring w = Wide(text);
-    const auto* bytes = reinterpret_cast<const BYTE*>(w.c_str());
-    return {REG_SZ, std::vector<BYTE>(bytes, bytes + (w.size() + 1) * sizeof(wchar_t))};
-}
-
-TRegValue DwordValue(DWORD value) {
-    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
-    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof value)};
-}
-
-std::optional<std::string> AsString(const TRegValue& value) {
-    if (value.Type != REG_SZ) return std::nullopt;
-    std::wstring w(value.Data.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(w.data(), value.Data.data(), w.size() * sizeof(wchar_t));
-    w.resize(std::wcslen(w.c_str()));
-    return Utf8(w.data(), w.size());
-}
-
-std::optional<DWORD> AsDword(const TRegValue& value) {
-    if (value.Type != REG_DWORD || value.Data.size() != sizeof(DWORD)) return std::nullopt;
-    DWORD result = 0;
-    std::memcpy(&result, value.Data.data(), sizeof result);
-    return result;
-}
-
-void PrintTo(const TRegValue& value, std::ostream* out) {
-    if (auto text = AsString(value)) {
-        *out << "REG_SZ \"" << text->substr(0, 80) << (text->size() > 80 ? "...\"" : "\"")
-             << " (" << text->size() << " bytes)";
-    } else if (auto number = AsDword(value)) {
-        *out << "REG_DWORD " << *number;
-    } else {
-        *out << "type " << value.Type << ", " << value.Data.size() << " bytes";
-    }
-}
-
-void PrintTo(const TBinding& b, std::ostream* out) {
-    *out << "{\"" << b.Address.substr(0, 80) << "\", key " << b.VirtualKey << (b.Ctrl ? " Ctrl" : "")
-         << (b.Alt ? " Alt" : "") << (b.Shift ? " Shift" : "") << (b.Enabled ? " enabled}" : " disabled}");
-}
-
-TRegValues BindingValues(const TBinding& b) {
-    return {{"Address", StringValue(b.Address)}, {"VirtualKey", DwordValue(b.VirtualKey)},
-            {"Ctrl", DwordValue(b.Ctrl)},        {"Alt", DwordValue(b.Alt)},
-            {"Shift", DwordValue(b.Shift)},      {"Enabled", DwordValue(b.Enabled)}};
-}
-
-std::optional<TBinding> ParseBinding(const TRegValues& values) {
-    auto dword = [&](const char* name) -> std::optional<DWORD> {
-        auto it = values.find(name);
-        return it == values.end() ? std::nullopt : AsDword(it->second);
-    };
-    auto address = values.find("Address");
-    if (address == values.end() || !AsString(address->second)) return std::nullopt;
-    auto vk = dword("VirtualKey"), ctrl = dword("Ctrl"), alt = dword("Alt"), shift = dword("Shift"),
-         enabled = dword("Enabled");
-    if (!vk || !ctrl || !alt || !shift || !enabled) return std::nullopt;
-    return TBinding{*AsString(address->second), *vk, *ctrl != 0, *alt != 0, *shift != 0, *enabled != 0};
-}
-
-std::string UserName() {
-    DWORD size = 0;
-    ::GetUserNameW(nullptr, &size);
-    std::wstring name(size + 1, L'\0');
-    size = static_cast<DWORD>(name.size());
-    if (!::GetUserNameW(name.data(), &size)) throw std::runtime_error("GetUserName failed");
-    return Utf8(name.data(), std::wcslen(name.c_str()));
-}
-
-std::string SettingsKey() { return "Software\\Morvane\\Tarvo\\" + UserName(); }
-std::string HotKeysKey() { return SettingsKey() + "\\HotKeys"; }
-std::string LegacyApplicationKey() { return "Software\\morvane.example\\Tarvo"; }
-std::string LegacyHotKeysKey(const std::string& user) {
-    return LegacyApplicationKey() + "\\" + user + "\\HotKeys";
-}
-
-bool KeyExists(const std::string& path) { return static_cast<bool>(OpenKey(path, KEY_READ, false)); }
-
-std::vector<std::string> SubKeys(const std::string& path) {
-    std::vector<std::string> names;
-    fw::THKey key = OpenKey(path, KEY_READ, false);
-    DWORD count = 0, maxName = 0;
-    if (!key || ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &count, &maxName, nullptr,
-                                   nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
-    std::wstring name(maxName + 1, L'\0');
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExW(key.Get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            throw std::runtime_error("cannot list the subkeys of " + path);
-        names.push_back(Utf8(name.data(), length));
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-namespace {
-
-// One pass over a key's values; nothing when the program changed them meanwhile (a value
-// added, grown or deleted between the count and the reads).
-std::optional<TRegValues> ReadValuesOnce(HKEY key) {
-    TRegValues values;
-    DWORD count = 0, maxName = 0, maxData = 0;
-    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                           &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return values;
-    std::wstring name(maxName + 1, L'\0');
-    std::vector<BYTE> data(maxData + 1);
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
-        DWORD type = REG_NONE;
-        if (::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size) !=
-            ERROR_SUCCESS)
-            return std::nullopt;
-        values[Utf8(name.data(), nameLength)] = {type, std::vector<BYTE>(data.begin(), data.begin() + size)};
-    }
-    return values;
-}
-
-}  // namespace
-
-TRegValues ReadValues(const std::string& path) {
-    fw::THKey key = OpenKey(path, KEY_READ, false);
-    if (!key) return {};
-    // The program may be writing this key right now: read again until one pass is whole.
-    for (int attempt = 0; attempt < 50; ++attempt)
-        if (std::optional<TRegValues> values = ReadValuesOnce(key.Get())) return *values;
-    throw std::runtime_error("cannot read a value of " + path);
-}
-
-std::optional<TRegValue> ReadValue(const std::string& path, const std::string& name) {
-    TRegValues all = ReadValues(path);
-    auto it = all.find(name);
-    if (it == all.end()) return std::nullopt;
-    return it->second;
-}
-
-std::optional<DWORD> ReadDword(const std::string& path, const std::string& name) {
-    DWORD value = 0, size = sizeof value;
-    if (::RegGetValueW(HKEY_CURRENT_USER, Wide(path).c_str(), Wide(name).c_str(), RRF_RT_REG_DWORD,
-                       nullptr, &value, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
-void WriteValues(const std::string& path, const TRegValues& values) {
-    fw::THKey key = OpenKey(path, KEY_ALL_ACCESS, true);
-    if (!key) throw std::runtime_error("cannot create " + path);
-    for (const auto& [name, value] : values)
-        if (::RegSetValueExW(key.Get(), Wide(name).c_str(), 0, value.Type, value.Data.data(),
-                             static_cast<DWORD>(value.Data.size())) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot write " + path + "\\" + name);
-}
-
-void WriteBinding(const std::string& hotKeysKey, const std::string& name, const TBinding& b) {
-    WriteValues(hotKeysKey + "\\" + name, BindingValues(b));
-}
-
-void DeleteTree(const std::string& path) {
-    LSTATUS status = ::RegDeleteTreeW(HKEY_CURRENT_USER, Wide(path).c_str());
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        throw std::runtime_error("cannot delete " + path);
-}
-
-void DeleteValue(const std::string& path, const std::string& name) {
-    fw::THKey key = OpenKey(path, KEY_ALL_ACCESS, false);
-    if (key) ::RegDeleteValueW(key.Get(), Wide(name).c_str());
-}
-
-void CleanRegistry() {
-    DeleteTree("Software\\Morvane");
-    DeleteTree("Software\\morvane.example");
-    DeleteValue(RunKey, RunValueName);
-    DeleteValue(StartupApprovedKey, RunValueName);
-}
-
-TKeyWatch::TKeyWatch(const std::string& path)
-    : FKey(OpenKey(path, KEY_NOTIFY, false)), FEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-    if (!FKey || !FEvent ||
-        ::RegNotifyChangeKeyValue(FKey.Get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
-                                  FEvent.Get(), TRUE) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot watch " + path);
-}
-
-bool TKeyWatch::Wait(DWORD timeoutMs) const {
-    return ::WaitForSingleObject(FEvent.Get(), timeoutMs) == WAIT_OBJECT_0;
-}
-
-// --- Shell stand-ins --------------------------------------------------------------------
-
-namespace {
-
-constexpr const char* kStandInProgId = "TarvoE2e.StandIn";
-
-std::optional<std::string> DefaultValue(HKEY root, const std::string& subKey) {
-    fw::THKey key;
-    if (::RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, key.Put())) return std::nullopt;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, nullptr, &size)) return std::nullopt;
-    std::string value(size + 1, '\0');
-    ::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size);
-    value.resize(std::strlen(value.c_str()));
-    return value;
-}
-
-void SetValue(HKEY root, const std::string& subKey, const char* name, const std::string& value) {
-    fw::THKey key;
-    ::RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
-    ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
-}
-
-}  // namespace
-
-TShellStandIn::TShellStandIn(std::string type, std::string program) : FType(std::move(type)), FProgram(std::move(program)) {
-    Register();
-    if (!Active()) {
-        Unregister();
-        FRoot = HKEY_CLASSES_ROOT;
-        FPrefix.clear();
-        Register();
-    }
-}
-
-TShellStandIn::~TShellStandIn() { Unregister(); }
-
-std::string TShellStandIn::OpenCommand(const std::string& type) {
-    const bool file = !type.empty() && type[0] == '.';
-    std::string text(4096, '\0');
-    DWORD size = static_cast<DWORD>(text.size());
-    if (::AssocQueryStringA(ASSOCF_NOTRUNCATE | (file ? 0 : ASSOCF_IS_PROTOCOL), ASSOCSTR_COMMAND, type.c_str(), "open",
-                            text.data(), &size) != S_OK)
-        return {};
-    text.resize(std::strlen(text.c_str()));
-    return text;
-}
-
-bool TShellStandIn::Active() const {
-    const std::string command = OpenCommand(FType);
-    return ::StrStrIA(command.c_str(), FProgram.c_str()) != nullptr;
-}
-
-std::string TShellStandIn::CommandKey() const {
-    const bool file = FType[0] == '.';
-    return FPrefix + (file ? std::string(kStandInProgId) : FType) + "\\shell\\open\\command";
-}
-
-void TShellStandIn::Register() {
-    const std::string command = "\"" + FProgram + "\" \"%1\"";
-    if (FType[0] == '.') {
-        FOldDefault = DefaultValue(FRoot, FPrefix + FType);
-        SetValue(FRoot, FPrefix + FType, nullptr, kStandInProgId);
-    } else {
-        FOldCommand = DefaultValue(FRoot, CommandKey());
-        SetValue(FRoot, FPrefix + FType, "URL Protocol", "");
-    }
-    SetValue(FRoot, CommandKey(), nullptr, command);
-}
-
-void TShellStandIn::Unregister() {
-    if (FType[0] == '.') {
-        ::RegDeleteTreeA(FRoot, (FPrefix + kStandInProgId).c_str());
-        if (FOldDefault)
-            SetValue(FRoot, FPrefix + FType, nullptr, *FOldDefault);
-        else
-            ::RegDeleteTreeA(FRoot, (FPrefix + FType).c_str());
-    } else if (FOldCommand) {
-        SetValue(FRoot, CommandKey(), nullptr, *FOldCommand);
-    } else {
-        ::RegDeleteTreeA(FRoot, (FPrefix + FType).c_str());
-    }
-}
-
-// --- The recording helper ---------------------------------------------------------------
-
-std::string ResetRecordLog() {
-    std::string path = TempFolder() + "tarvo-e2e-record.log";
-    ::DeleteFileA(path.c_str());
-    ::SetEnvironmentVariableA("TARVO_RECORD_LOG", path.c_str());
-    return path;
-}
-
-std::string RecordArgsWithSpaces() {
-    const std::string folder = TempFolder() + "Tarvo e2e";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string copy = folder + "\\record args.exe";
-    if (!::CopyFileA(RecordArgsPath().c_str(), copy.c_str(), FALSE))
-        throw std::runtime_error("cannot copy record_args.exe to " + copy);
-    return copy;
-}
-
-bool HelpersEnded(DWORD timeoutMs) {
-    auto running = [] {
-        fw::THandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        if (!snapshot) throw std::runtime_error("cannot list the processes");
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
-            if (::lstrcmpiA(entry.szExeFile, "record_args.exe") == 0 || ::lstrcmpiA(entry.szExeFile, "record args.exe") == 0)
-                return true;
-        return false;
-    };
-    return WaitFor([&] { return !running(); }, timeoutMs);
-}
-
-std::vector<TRecord> ReadRecords(const std::string& logPath) {
-    std::vector<TRecord> records;
-    fw::THandle file(::CreateFileA(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return records;
-    std::string content;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
-        content.append(buffer, read);
-    file.Reset();
-
-    std::optional<TRecord> current;
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos) break;  // a record still being written
-        std::string line = content.substr(start, end - start);
-        start = end + 1;
-        if (line == "record") {
-            current = TRecord{};
-        } else if (line == "end" && current) {
-            records.push_back(*current);
-            current.reset();
-        } else if (current && line.rfind("cmdline ", 0) == 0) {
-            current->CommandLine = line.substr(8);
-        } else if (current && line.rfind("arg ", 0) == 0) {
-            current->Args.push_back(line.substr(4));
-        }
-    }
-    return records;
 }
 
 std::optional<TMessageBox> TTarvo::StartPastMessageBox(const std::string& exePath) {

@@ -1,49 +1,19 @@
-// The action launcher against the real shell, clipboard and window manager. Programs
-// and browsers are stood in for by record_args.exe, which logs how it was started.
-#include <gtest/gtest.h>
+// The action launcher against the real shell, clipboard and window manager (the hidden
+// windows are in HiddenWindowTest.cpp). Programs and browsers are stood in for by
+// record_args.exe, which logs how it was started.
+#include "LaunchTestUtil.h"
 
-#include <windows.h>
 #include <objbase.h>
 
 #include <cstring>
-#include <fstream>
-#include <memory>
-#include <optional>
 #include <set>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "framework/Application.h"
 #include "framework/Handles.h"
-#include "framework/WinText.h"
-#include "launch/Launch.h"
-#include "WindowOwnerProcess.h"
 
-using namespace fw;
+using namespace launchtest;
 
 namespace {
-
-struct TRecord {
-    std::string CmdLine;
-    std::vector<std::string> Args;
-};
-
-struct TShellCall {
-    std::string Operation;
-    std::optional<std::string> File, Parameters;  // nullopt: NULL was passed
-};
-
-struct TBox {
-    std::string Text, Caption;
-    int Flags;
-};
-
-std::string TempFolder() {
-    char path[MAX_PATH + 1] = {};
-    ::GetTempPathA(sizeof path, path);
-    return path;
-}
 
 std::set<std::string> FilesIn(const std::string& folder) {
     std::set<std::string> names;
@@ -119,66 +89,6 @@ void SetClipboardText(const char* text) {
     }
     ::CloseClipboard();
 }
-
-class LaunchTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        app = std::make_unique<TApplication>();
-        app->MessageBoxFn = [this](const std::string& text, const std::string& caption, UINT flags) {
-            boxes.push_back({text, caption, static_cast<int>(flags)});
-            return IDOK;
-        };
-        NewBrowserOption = false;
-        HiddenWindows.Clear();
-        const std::string self = ModuleFileName();
-        helper = self.substr(0, self.find_last_of('\\') + 1) + "record_args.exe";
-        char name[MAX_PATH] = {};
-        ::GetTempFileNameA(TempFolder().c_str(), "log", 0, name);
-        log = name;
-        ::SetEnvironmentVariableA("TARVO_RECORD_LOG", log.c_str());
-    }
-    void TearDown() override {
-        ::SetEnvironmentVariableA("TARVO_RECORD_LOG", nullptr);
-        ::DeleteFileA(log.c_str());
-        app.reset();
-        NewBrowserOption = false;
-    }
-
-    // Routes the shell through a recorder that answers `result` instead of starting anything.
-    void InterceptShell(INT_PTR result = 42) {
-        auto opt = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
-        launcher = TLauncher({}, [=, this](HWND, const char* op, const char* file, const char* params) {
-            calls.push_back({op, opt(file), opt(params)});
-            return INT_PTR{result};
-        });
-    }
-
-    std::vector<TRecord> Records() const {
-        std::vector<TRecord> records;
-        std::ifstream in(log, std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line == "record") records.emplace_back();
-            else if (records.empty()) continue;
-            else if (line.starts_with("cmdline ")) records.back().CmdLine = line.substr(8);
-            else if (line.starts_with("arg ")) records.back().Args.push_back(line.substr(4));
-        }
-        return records;
-    }
-    // The helper runs on its own: wait for its record.
-    std::vector<TRecord> WaitForRecords(std::size_t count) const {
-        std::vector<TRecord> records;
-        for (int i = 0; i < 200 && (records = Records()).size() < count; ++i) ::Sleep(50);
-        return records;
-    }
-
-    TShellApartment apartment;  // as Tarvo's own GUI thread
-    std::string helper, log;
-    std::unique_ptr<TApplication> app;
-    TLauncher launcher;
-    std::vector<TBox> boxes;
-    std::vector<TShellCall> calls;
-};
 
 TEST_F(LaunchTest, ShellCallsRunInASingleThreadedApartmentThatTheGuardUndoes) {
     APTTYPE type;
@@ -343,113 +253,6 @@ TEST_F(LaunchTest, ClipboardTextTakesThePlaceOfTheProgramPartUnsplit) {
     EXPECT_TRUE(launcher.ExecuteAction("USER_CLIPBOARD"));
     EXPECT_EQ(calls.size(), 1u);
     EXPECT_TRUE(boxes.empty());
-}
-
-// The windows hidden here belong to another program, window_owner.exe: the launcher never
-// hides the windows of its own process.
-class HiddenWindowTest : public LaunchTest {
-protected:
-    // Starts window_owner.exe with these arguments; returns its `count` windows.
-    std::vector<HWND> OtherProgramWindows(const std::string& arguments, std::size_t count) {
-        const std::string path = helper.substr(0, helper.find_last_of('\\') + 1) + "window_owner.exe";
-        owners.push_back(std::make_unique<TWindowOwnerProcess>(path, path, arguments, count));
-        return owners.back()->Windows();
-    }
-    void MakeForeground(HWND w) {
-        ::SetForegroundWindow(w);
-        for (int i = 0; i < 100 && ::GetForegroundWindow() != w; ++i) ::Sleep(10);
-        ASSERT_EQ(::GetForegroundWindow(), w);
-    }
-    std::vector<std::unique_ptr<TWindowOwnerProcess>> owners;
-};
-
-TEST_F(HiddenWindowTest, The101stHideWrapsAndShowAllStillBringsEveryWindowBack) {
-    const std::vector<HWND> windows = OtherProgramWindows("101*TestWindow:launch_test", 101);
-    ASSERT_EQ(windows.size(), 101u);
-    for (HWND w : windows) {
-        MakeForeground(w);
-        EXPECT_EQ(HideForegroundWindow(), 100);
-        ASSERT_FALSE(::IsWindowVisible(w));
-    }
-    EXPECT_EQ(HiddenWindows.HiddenCount(), 1);
-    EXPECT_EQ(ShowLastHiddenWindow(), 100);
-    EXPECT_EQ(ShowLastHiddenWindow(), 100);
-    EXPECT_TRUE(::IsWindowVisible(windows[100]));
-    EXPECT_EQ(::GetForegroundWindow(), windows[100]);
-    for (int i = 0; i < 100; ++i) EXPECT_FALSE(::IsWindowVisible(windows[i])) << i;
-
-    ShowAllHiddenWindows();
-    for (HWND w : windows) EXPECT_TRUE(::IsWindowVisible(w));
-    EXPECT_EQ(HiddenWindows.HiddenCount(), 0);
-}
-
-TEST_F(HiddenWindowTest, TheWordsHideAndShowTheForegroundWindowInAnyCase) {
-    const std::vector<HWND> windows = OtherProgramWindows("2*TestWindow:launch_test", 2);
-    ASSERT_EQ(windows.size(), 2u);
-    HWND a = windows[0], b = windows[1];
-    MakeForeground(a);
-    EXPECT_TRUE(launcher.ExecuteAction("user_hide_window"));
-    MakeForeground(b);
-    EXPECT_TRUE(launcher.ExecuteAction("User_Hide_Window extra"));
-    EXPECT_FALSE(::IsWindowVisible(a));
-    EXPECT_FALSE(::IsWindowVisible(b));
-    EXPECT_TRUE(launcher.ExecuteAction("USER_SHOW_WINDOW"));
-    EXPECT_TRUE(::IsWindowVisible(b));
-    EXPECT_TRUE(launcher.ExecuteAction("user_show_window"));
-    EXPECT_TRUE(::IsWindowVisible(a));
-    EXPECT_TRUE(launcher.ExecuteAction("USER_SHOW_WINDOW"));  // empty stack: nothing, no error
-    EXPECT_EQ(HiddenWindows.HiddenCount(), 0);
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(HiddenWindowTest, NeitherTheDesktopNorTheTaskbarIsEverHidden) {
-    const std::vector<HWND> windows =
-        OtherProgramWindows("TestWindow:other_program Shell_TrayWnd:taskbar", 2);
-    ASSERT_EQ(windows.size(), 2u);
-    auto titled = [&](const std::string& caption) {
-        for (HWND w : windows)
-            if (WindowText(w) == caption) return w;
-        return HWND{};
-    };
-    const struct {
-        const char* What;
-        HWND Window;
-        bool MayHide;
-    } cases[] = {
-        {"another program's window", titled("other_program"), true},
-        {"a taskbar", titled("taskbar"), false},
-        {"the desktop", ::GetDesktopWindow(), false},
-    };  // GetShellWindow names no window on Wine's desktop, so it has no row here
-    for (const auto& c : cases) {
-        ASSERT_TRUE(::IsWindow(c.Window)) << c.What;
-        EXPECT_EQ(MayHideWindow(c.Window), c.MayHide) << c.What;
-    }
-}
-
-TEST_F(HiddenWindowTest, WindowsClosedOrNowAnotherProcesssAreNeverShown) {
-    const std::vector<HWND> w = OtherProgramWindows("4*TestWindow:launch_test", 4);
-    ASSERT_EQ(w.size(), 4u);
-    for (HWND h : w) {
-        MakeForeground(h);
-        HideForegroundWindow();
-    }
-    ASSERT_EQ(HiddenWindows.HiddenCount(), 4);
-    // The two hidden last were closed since: a show passes over them to the next one down.
-    ::PostMessageA(w[2], WM_CLOSE, 0, 0);
-    ::PostMessageA(w[3], WM_CLOSE, 0, 0);
-    for (int i = 0; i < 250 && (::IsWindow(w[2]) || ::IsWindow(w[3])); ++i) ::Sleep(20);
-    ASSERT_FALSE(::IsWindow(w[2]) || ::IsWindow(w[3]));
-    EXPECT_EQ(ShowLastHiddenWindow(), 100);
-    EXPECT_TRUE(::IsWindowVisible(w[1]));
-    EXPECT_EQ(HiddenWindows.HiddenCount(), 1);
-
-    // Recorded as this process's window but naming the helper's now, as a handle the system
-    // gave out again would: left alone at the end; the window still its own comes back.
-    ::ShowWindow(w[1], SW_HIDE);
-    HiddenWindows.Push({w[1], ::GetCurrentProcessId()});
-    ShowAllHiddenWindows();
-    EXPECT_TRUE(::IsWindowVisible(w[0]));
-    EXPECT_FALSE(::IsWindowVisible(w[1]));
 }
 
 // Runs a function from inside whatever modal loop dispatches this thread's messages.
