@@ -40,8 +40,8 @@ void TFormMain::SetRunAtStartup(bool flag) {
 }
 
 void TFormMain::ApplyRunAtStartup(bool flag) {
+    SetRunAtStartup(flag);
     TQmRegSession reg(QmR);
-    WriteRunEntry(*reg, flag, ModuleFileName());
     StoreStartupApproval(*reg, flag);
 }
 
